@@ -1,0 +1,644 @@
+// The built-in DCI driver. Handles are small positive integers: the low 16 bits
+// are a slot of one table shared by environments, connections and statements,
+// the bits above count how often the slot was reused, so that a stale handle
+// answers SQL_INVALID_HANDLE instead of reaching the slot's new owner. Every
+// call starts by emptying the diagnostics queue of the handle it reports on;
+// no exception leaves the C interface.
+#include "dci/Driver.h"
+
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "dci/Backend.h"
+#include "dci/Diagnostics.h"
+#include "dci/SqlText.h"
+
+namespace dci {
+namespace {
+
+constexpr char kSource[] = "[dvsql][DCI] ";
+constexpr int kMaxSlots = 0xFFFF;
+constexpr int kMaxGeneration = 0x7FFF;  // keeps handles positive
+constexpr int16_t kDefaultCType = 99;   // SQL_C_DEFAULT: text for every column here
+
+enum class Kind { kEnv, kConn, kStmt };
+
+struct HandleObject {
+  explicit HandleObject(Kind k) : kind(k) {}
+  virtual ~HandleObject() = default;
+  const Kind kind;
+  DiagQueue diags;
+};
+
+struct Env final : HandleObject {
+  Env() : HandleObject(Kind::kEnv) {}
+  int connections = 0;
+};
+
+struct Conn final : HandleObject {
+  explicit Conn(DciHandle e) : HandleObject(Kind::kConn), env(e) {}
+  DciHandle env;
+  ConnectionOptions options;
+  std::unique_ptr<BackendConnection> backend;  // set while connected
+};
+
+struct Stmt final : HandleObject {
+  enum class State {
+    kAllocated,  // nothing executed, or closed
+    kExecuted,   // executed without a result set
+    kCursor,     // a result set is open
+  };
+  explicit Stmt(DciHandle c) : HandleObject(Kind::kStmt), conn(c) {}
+  DciHandle conn;
+  State state = State::kAllocated;
+  std::unique_ptr<BackendStatement> result;
+  bool onRow = false;  // the last fetch delivered a row
+  // SQLGetData may return a long value in parts: the column being read and how
+  // much of its text has been handed out.
+  int partColumn = 0;
+  std::size_t partOffset = 0;
+  bool partDone = false;
+
+  void resetParts() {
+    partColumn = 0;
+    partOffset = 0;
+    partDone = false;
+  }
+};
+
+struct Slot {
+  int generation = 0;
+  std::unique_ptr<HandleObject> object;
+};
+
+class HandleTable {
+ public:
+  ~HandleTable() {
+    // Statements hold backend state of their connection: release them first.
+    for (Kind kind : {Kind::kStmt, Kind::kConn, Kind::kEnv}) {
+      for (Slot& slot : slots_) {
+        if (slot.object && slot.object->kind == kind) slot.object.reset();
+      }
+    }
+  }
+
+  // Stores object and returns its handle, or DCI_NULL_HANDLE when the table is full.
+  DciHandle add(std::unique_ptr<HandleObject> object) {
+    std::size_t index = 0;
+    while (index < slots_.size() && slots_[index].object) ++index;
+    if (index == slots_.size()) {
+      if (slots_.size() >= static_cast<std::size_t>(kMaxSlots)) return DCI_NULL_HANDLE;
+      slots_.emplace_back();
+    }
+    Slot& slot = slots_[index];
+    slot.object = std::move(object);
+    return static_cast<DciHandle>((slot.generation << 16) | static_cast<int>(index + 1));
+  }
+
+  template <class T>
+  T* find(DciHandle handle, Kind kind) {
+    if (handle <= 0) return nullptr;
+    std::size_t index = static_cast<std::size_t>(handle & 0xFFFF);
+    int generation = handle >> 16;
+    if (index == 0 || index > slots_.size()) return nullptr;
+    Slot& slot = slots_[index - 1];
+    if (!slot.object || slot.generation != generation || slot.object->kind != kind) return nullptr;
+    return static_cast<T*>(slot.object.get());
+  }
+
+  // REQUIRES: handle is live.
+  void remove(DciHandle handle) {
+    Slot& slot = slots_[static_cast<std::size_t>(handle & 0xFFFF) - 1];
+    slot.object.reset();
+    slot.generation = slot.generation == kMaxGeneration ? 0 : slot.generation + 1;
+  }
+
+  // Removes every statement of connection conn.
+  void removeStatementsOf(DciHandle conn) {
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+      Slot& slot = slots_[i];
+      if (slot.object && slot.object->kind == Kind::kStmt &&
+          static_cast<Stmt*>(slot.object.get())->conn == conn) {
+        remove(static_cast<DciHandle>((slot.generation << 16) | static_cast<int>(i + 1)));
+      }
+    }
+  }
+
+ private:
+  std::vector<Slot> slots_;
+};
+
+HandleTable& handles() {
+  static HandleTable table;
+  return table;
+}
+
+// Diagnostics of calls that have no handle to report on (SQLAllocEnv), read by
+// SQLError with three null handles.
+DiagQueue& globalDiags() {
+  static DiagQueue queue;
+  return queue;
+}
+
+DciReturn fail(DiagQueue* diags, const char* state, const char* message) {
+  diags->add(state, 0, std::string(kSource) + message);
+  return SQL_ERROR;
+}
+
+DciReturn sequenceError(DiagQueue* diags) {
+  return fail(diags, state::kSequence, "Function sequence error");
+}
+
+// Success, or success with information when the call queued warnings.
+DciReturn succeeded(const DiagQueue& diags) {
+  return diags.empty() ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+}
+
+// Runs body, turning an allocation failure into S1001 on diags.
+template <class Body>
+DciReturn guarded(DiagQueue* diags, Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    try {
+      diags->add(state::kNoMemory, 0, std::string(kSource) + "Memory allocation error");
+    } catch (...) {
+    }
+  } catch (...) {
+    try {
+      diags->add(state::kGeneral, 0, std::string(kSource) + "Internal driver error");
+    } catch (...) {
+    }
+  }
+  return SQL_ERROR;
+}
+
+// Resolves a text length argument: SQL_NTS, or a count of bytes. Returns false
+// for other negative values.
+bool textLength(const char* text, long length, std::size_t* out) {
+  if (length == SQL_NTS) {
+    *out = std::strlen(text);
+    return true;
+  }
+  if (length < 0) return false;
+  *out = static_cast<std::size_t>(length);
+  return true;
+}
+
+bool isDataSourceName(const std::string& name) {
+  if (name.empty() || name[0] == '.') return false;
+  for (char c : name) {
+    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '_' || c == '-' || c == '.';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Writes hexadecimal digits [offset, offset + count) of bytes' upper-case
+// hexadecimal form to dst.
+void writeHex(const char* bytes, std::size_t offset, std::size_t count, char* dst) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t digit = offset + i;
+    unsigned char b = static_cast<unsigned char>(bytes[digit / 2]);
+    dst[i] = kHexDigits[(digit % 2 == 0) ? (b >> 4) : (b & 0x0F)];
+  }
+}
+
+template <class T>
+T clampTo(int64_t value) {
+  if (value > static_cast<int64_t>(std::numeric_limits<T>::max())) {
+    return std::numeric_limits<T>::max();
+  }
+  return static_cast<T>(value);
+}
+
+Stmt* findStmt(DciHandle handle) { return handles().find<Stmt>(handle, Kind::kStmt); }
+Conn* findConn(DciHandle handle) { return handles().find<Conn>(handle, Kind::kConn); }
+Env* findEnv(DciHandle handle) { return handles().find<Env>(handle, Kind::kEnv); }
+
+void clearDiags(DiagQueue* diags) {
+  if (!diags->empty()) diags->clear();
+}
+
+}  // namespace
+
+extern "C" {
+
+static DciReturn dciAllocEnv(DciHandle* phenv) {
+  DiagQueue* diags = &globalDiags();
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (phenv == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    *phenv = handles().add(std::make_unique<Env>());
+    if (*phenv == DCI_NULL_HANDLE) return fail(diags, state::kNoHandles, "No more handles");
+    return SQL_SUCCESS;
+  });
+}
+
+static DciReturn dciAllocConnect(DciHandle henv, DciHandle* phdbc) {
+  Env* env = findEnv(henv);
+  if (env == nullptr) {
+    if (phdbc != nullptr) *phdbc = DCI_NULL_HANDLE;
+    return SQL_INVALID_HANDLE;
+  }
+  clearDiags(&env->diags);
+  return guarded(&env->diags, [&]() -> DciReturn {
+    if (phdbc == nullptr) return fail(&env->diags, state::kInvalidArgument, "Invalid argument value");
+    *phdbc = handles().add(std::make_unique<Conn>(henv));
+    if (*phdbc == DCI_NULL_HANDLE) return fail(&env->diags, state::kNoHandles, "No more handles");
+    ++env->connections;
+    return SQL_SUCCESS;
+  });
+}
+
+static DciReturn dciSetConnectOption(DciHandle hdbc, uint16_t fOption, uint32_t vParam,
+                                     const char* /*szParam*/) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&conn->diags);
+  return guarded(&conn->diags, [&]() -> DciReturn {
+    bool* flag = nullptr;
+    if (fOption == DCI_1NF_MODE_ON) {
+      flag = &conn->options.flatResults;
+    } else if (fOption == DCI_EMPTY_NULL) {
+      flag = &conn->options.emptyNull;
+    } else {
+      return fail(&conn->diags, state::kOptionRange, "Option type out of range");
+    }
+    if (vParam > 1) return fail(&conn->diags, state::kInvalidArgument, "Invalid option value");
+    *flag = vParam == 1;
+    if (conn->backend) conn->backend->setOptions(conn->options);
+    return SQL_SUCCESS;
+  });
+}
+
+static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN,
+                            const char* szAccount, int16_t cbAccount) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &conn->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (conn->backend) return fail(diags, state::kConnectionInUse, "Connection in use");
+    if (szDSN == nullptr || szAccount == nullptr) {
+      return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    }
+    std::size_t dsnLength = 0;
+    std::size_t accountLength = 0;
+    if (!textLength(szDSN, cbDSN, &dsnLength) || !textLength(szAccount, cbAccount, &accountLength)) {
+      return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    }
+    // The data source may sit in a larger buffer: it ends at its terminator.
+    std::string dataSource(szDSN, strnlen(szDSN, dsnLength));
+    std::string account(szAccount, strnlen(szAccount, accountLength));
+    if (!isDataSourceName(dataSource)) {
+      diags->add(state::kNoDataSource, 0,
+                 std::string(kSource) + "Data source name not found: " + dataSource);
+      return SQL_ERROR;
+    }
+    conn->backend = connectBackend(account, dataSource, conn->options, diags);
+    if (!conn->backend) return SQL_ERROR;
+    return succeeded(*diags);
+  });
+}
+
+static DciReturn dciGetInfo(DciHandle hdbc, uint16_t fInfoType, void* rgbInfoValue,
+                            int16_t cbInfoValueMax, int16_t* pcbInfoValue) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &conn->diags;
+  clearDiags(diags);
+  if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
+  if (fInfoType != DCI_MAX_COLUMN_NAME_LEN) {
+    return fail(diags, state::kInfoType, "Information type out of range");
+  }
+  if (rgbInfoValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+  if (cbInfoValueMax < static_cast<int16_t>(sizeof(int16_t))) {
+    return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+  }
+  int16_t value = conn->backend->maxColumnNameLength();
+  std::memcpy(rgbInfoValue, &value, sizeof value);
+  if (pcbInfoValue != nullptr) *pcbInfoValue = sizeof value;
+  return SQL_SUCCESS;
+}
+
+static DciReturn dciAllocStmt(DciHandle hdbc, DciHandle* phstmt) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) {
+    if (phstmt != nullptr) *phstmt = DCI_NULL_HANDLE;
+    return SQL_INVALID_HANDLE;
+  }
+  DiagQueue* diags = &conn->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (phstmt == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    *phstmt = DCI_NULL_HANDLE;
+    if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
+    *phstmt = handles().add(std::make_unique<Stmt>(hdbc));
+    if (*phstmt == DCI_NULL_HANDLE) return fail(diags, state::kNoHandles, "No more handles");
+    return SQL_SUCCESS;
+  });
+}
+
+static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cbSqlStr) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &stmt->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (szSqlStr == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    std::size_t length = 0;
+    if (!textLength(szSqlStr, cbSqlStr, &length)) {
+      return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    }
+    if (stmt->state == Stmt::State::kCursor) {
+      return fail(diags, state::kCursorState, "Invalid cursor state");
+    }
+    if (std::memchr(szSqlStr, '\0', length) != nullptr) {
+      return fail(diags, state::kSyntax, "Statement text contains a NUL character");
+    }
+    Conn* conn = findConn(stmt->conn);
+    stmt->result.reset();
+    stmt->state = Stmt::State::kAllocated;
+    stmt->onRow = false;
+    stmt->resetParts();
+    stmt->result = conn->backend->execute(szSqlStr, length, diags);
+    if (!stmt->result) return SQL_ERROR;
+    stmt->state = stmt->result->columnCount() > 0 ? Stmt::State::kCursor : Stmt::State::kExecuted;
+    return succeeded(*diags);
+  });
+}
+
+static DciReturn dciNumResultCols(DciHandle hstmt, int16_t* pccol) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&stmt->diags);
+  if (pccol == nullptr) return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
+  if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
+  *pccol = clampTo<int16_t>(stmt->result->columnCount());
+  return SQL_SUCCESS;
+}
+
+static DciReturn dciRowCount(DciHandle hstmt, int32_t* pcrow) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&stmt->diags);
+  if (pcrow == nullptr) return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
+  if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
+  *pcrow = stmt->state == Stmt::State::kCursor ? -1 : clampTo<int32_t>(stmt->result->rowCount());
+  return SQL_SUCCESS;
+}
+
+static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDescType,
+                                  void* rgbDesc, int16_t cbDescMax, int16_t* pcbDesc,
+                                  int32_t* pfDesc) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &stmt->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    int columns = stmt->result->columnCount();
+    if (fDescType == SQL_COLUMN_COUNT) {
+      if (pfDesc != nullptr) *pfDesc = columns;
+      return SQL_SUCCESS;
+    }
+    if (fDescType != SQL_COLUMN_NAME && fDescType != DCI_COLUMN_LABEL) {
+      return fail(diags, state::kDescriptorType, "Descriptor type out of range");
+    }
+    if (icol < 1 || icol > columns) return fail(diags, state::kColumnNumber, "Invalid column number");
+    if (cbDescMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    std::size_t length = 0;
+    const char* name = stmt->result->columnName(icol - 1, &length);
+    bool cut = copyText(name, length, static_cast<char*>(rgbDesc), cbDescMax);
+    if (pcbDesc != nullptr) *pcbDesc = clampTo<int16_t>(static_cast<int64_t>(length));
+    if (!cut) return SQL_SUCCESS;
+    diags->add(state::kTruncated, 0, std::string(kSource) + "Data truncated");
+    return SQL_SUCCESS_WITH_INFO;
+  });
+}
+
+static DciReturn dciFetch(DciHandle hstmt) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &stmt->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    if (stmt->state != Stmt::State::kCursor) {
+      return fail(diags, state::kCursorState, "Invalid cursor state");
+    }
+    stmt->resetParts();
+    switch (stmt->result->fetch(diags)) {
+      case FetchResult::kRow:
+        stmt->onRow = true;
+        return succeeded(*diags);
+      case FetchResult::kDone:
+        stmt->onRow = false;
+        return SQL_NO_DATA_FOUND;
+      case FetchResult::kError:
+        break;
+    }
+    stmt->onRow = false;
+    return SQL_ERROR;
+  });
+}
+
+static DciReturn dciGetData(DciHandle hstmt, uint16_t icol, int16_t fCType, void* rgbValue,
+                            int32_t cbValueMax, int32_t* pcbValue) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &stmt->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    if (stmt->state != Stmt::State::kCursor || !stmt->onRow) {
+      return fail(diags, state::kCursorState, "Invalid cursor state");
+    }
+    if (icol < 1 || icol > stmt->result->columnCount()) {
+      return fail(diags, state::kColumnNumber, "Invalid column number");
+    }
+    if (fCType != SQL_C_CHAR && fCType != kDefaultCType) {
+      return fail(diags, state::kProgramType, "Program type out of range");
+    }
+    if (cbValueMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    if (rgbValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    if (stmt->partColumn != icol) {
+      stmt->partColumn = icol;
+      stmt->partOffset = 0;
+      stmt->partDone = false;
+    } else if (stmt->partDone) {
+      return SQL_NO_DATA_FOUND;  // the whole value was handed out by earlier calls
+    }
+    char* dst = static_cast<char*>(rgbValue);
+    ValueRef value = stmt->result->value(icol - 1);
+    std::size_t remaining = 0;
+    std::size_t copied = 0;
+    bool cut = false;
+    switch (value.kind) {
+      case ValueRef::kNull:
+        if (cbValueMax > 0) dst[0] = '\0';
+        if (pcbValue != nullptr) *pcbValue = SQL_NULL_DATA;
+        stmt->partDone = true;
+        return SQL_SUCCESS;
+      case ValueRef::kText:
+        remaining = value.length - stmt->partOffset;
+        copied = copyTextPart(value.data + stmt->partOffset, remaining, dst, cbValueMax, &cut);
+        break;
+      case ValueRef::kBinary: {
+        remaining = 2 * value.length - stmt->partOffset;
+        if (cbValueMax == 0) {
+          cut = true;
+          break;
+        }
+        std::size_t room = static_cast<std::size_t>(cbValueMax) - 1;
+        copied = remaining <= room ? remaining : room;
+        cut = copied < remaining;
+        writeHex(value.data, stmt->partOffset, copied, dst);
+        dst[copied] = '\0';
+        break;
+      }
+    }
+    if (pcbValue != nullptr) *pcbValue = clampTo<int32_t>(static_cast<int64_t>(remaining));
+    stmt->partOffset += copied;
+    if (!cut) {
+      stmt->partDone = true;
+      return SQL_SUCCESS;
+    }
+    diags->add(state::kTruncated, 0, std::string(kSource) + "Data truncated");
+    return SQL_SUCCESS_WITH_INFO;
+  });
+}
+
+static DciReturn dciFreeStmt(DciHandle hstmt, uint16_t fOption) {
+  Stmt* stmt = findStmt(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&stmt->diags);
+  return guarded(&stmt->diags, [&]() -> DciReturn {
+    switch (fOption) {
+      case SQL_CLOSE:
+        stmt->result.reset();
+        stmt->state = Stmt::State::kAllocated;
+        stmt->onRow = false;
+        stmt->resetParts();
+        return SQL_SUCCESS;
+      case SQL_DROP:
+        handles().remove(hstmt);
+        return SQL_SUCCESS;
+      default:
+        return fail(&stmt->diags, state::kOptionRange, "Option type out of range");
+    }
+  });
+}
+
+static DciReturn dciDisconnect(DciHandle hdbc) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) return SQL_INVALID_HANDLE;
+  DiagQueue* diags = &conn->diags;
+  clearDiags(diags);
+  return guarded(diags, [&]() -> DciReturn {
+    if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
+    if (conn->backend->inTransaction()) {
+      return fail(diags, state::kTransactionState,
+                  "Invalid transaction state: a transaction is still open and its changes are "
+                  "not committed");
+    }
+    handles().removeStatementsOf(hdbc);
+    conn->backend.reset();
+    return SQL_SUCCESS;
+  });
+}
+
+static DciReturn dciFreeConnect(DciHandle hdbc) {
+  Conn* conn = findConn(hdbc);
+  if (conn == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&conn->diags);
+  if (conn->backend) return sequenceError(&conn->diags);
+  if (Env* env = findEnv(conn->env)) --env->connections;
+  handles().remove(hdbc);
+  return SQL_SUCCESS;
+}
+
+static DciReturn dciFreeEnv(DciHandle henv) {
+  Env* env = findEnv(henv);
+  if (env == nullptr) return SQL_INVALID_HANDLE;
+  clearDiags(&env->diags);
+  if (env->connections > 0) return sequenceError(&env->diags);
+  handles().remove(henv);
+  return SQL_SUCCESS;
+}
+
+static DciReturn dciError(DciHandle henv, DciHandle hdbc, DciHandle hstmt, char* szSqlState,
+                          int32_t* pfNativeError, char* szErrorMsg, int16_t cbErrorMsgMax,
+                          int16_t* pcbErrorMsg) {
+  // The most specific handle given names the queue, as in ODBC 2.
+  DiagQueue* diags = nullptr;
+  if (hstmt != DCI_NULL_HANDLE) {
+    Stmt* stmt = findStmt(hstmt);
+    if (stmt == nullptr) return SQL_INVALID_HANDLE;
+    diags = &stmt->diags;
+  } else if (hdbc != DCI_NULL_HANDLE) {
+    Conn* conn = findConn(hdbc);
+    if (conn == nullptr) return SQL_INVALID_HANDLE;
+    diags = &conn->diags;
+  } else if (henv != DCI_NULL_HANDLE) {
+    Env* env = findEnv(henv);
+    if (env == nullptr) return SQL_INVALID_HANDLE;
+    diags = &env->diags;
+  } else {
+    diags = &globalDiags();
+  }
+  if (cbErrorMsgMax < 0) return SQL_ERROR;
+  return diags->pop(szSqlState, pfNativeError, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
+}
+
+}  // extern "C"
+
+namespace {
+
+template <class F>
+DciProc proc(F f) {
+  return reinterpret_cast<DciProc>(f);
+}
+
+struct BuiltinTable {
+  DciProc procs[DCI_ORD_COUNT] = {};
+  DciExportTable table{DCI_ABI_VERSION, DCI_ORD_COUNT, procs};
+
+  BuiltinTable() {
+    procs[DCI_ORD_SQLALLOCCONNECT] = proc(&dciAllocConnect);
+    procs[DCI_ORD_SQLALLOCENV] = proc(&dciAllocEnv);
+    procs[DCI_ORD_SQLALLOCSTMT] = proc(&dciAllocStmt);
+    procs[DCI_ORD_SQLCOLATTRIBUTES] = proc(&dciColAttributes);
+    procs[DCI_ORD_SQLCONNECT] = proc(&dciConnect);
+    procs[DCI_ORD_SQLDISCONNECT] = proc(&dciDisconnect);
+    procs[DCI_ORD_SQLERROR] = proc(&dciError);
+    procs[DCI_ORD_SQLEXECDIRECT] = proc(&dciExecDirect);
+    procs[DCI_ORD_SQLFETCH] = proc(&dciFetch);
+    procs[DCI_ORD_SQLFREECONNECT] = proc(&dciFreeConnect);
+    procs[DCI_ORD_SQLFREEENV] = proc(&dciFreeEnv);
+    procs[DCI_ORD_SQLFREESTMT] = proc(&dciFreeStmt);
+    procs[DCI_ORD_SQLGETDATA] = proc(&dciGetData);
+    procs[DCI_ORD_SQLGETINFO] = proc(&dciGetInfo);
+    procs[DCI_ORD_SQLNUMRESULTCOLS] = proc(&dciNumResultCols);
+    procs[DCI_ORD_SQLROWCOUNT] = proc(&dciRowCount);
+    procs[DCI_ORD_SQLSETCONNECTOPTION] = proc(&dciSetConnectOption);
+  }
+};
+
+}  // namespace
+
+const DciExportTable* builtinExportTable() {
+  static const BuiltinTable builtin;
+  return &builtin.table;
+}
+
+}  // namespace dci

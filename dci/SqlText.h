@@ -1,0 +1,50 @@
+// Text helpers of the built-in driver: copying values and labels into caller
+// buffers without splitting a UTF-8 character, and the small amount of SQL
+// lexing the driver needs (statement tails, statement kind, empty literals).
+#ifndef DVSQL_DCI_SQLTEXT_H_
+#define DVSQL_DCI_SQLTEXT_H_
+
+#include <cstddef>
+#include <string>
+
+namespace dci {
+
+// Returns how many of the first `limit` bytes of text[0, length) can be kept
+// without cutting a UTF-8 sequence in two. REQUIRES: limit < length. Bytes that
+// are not well-formed UTF-8 are cut where the limit falls.
+std::size_t utf8CutPoint(const char* text, std::size_t length, std::size_t limit);
+
+// Copies text[0, length) into dst, a buffer of dstMax bytes, NUL-terminated and
+// cut at a character boundary when it does not fit. Writes nothing when dst is
+// null or dstMax <= 0. Returns the number of text bytes copied; *cut tells
+// whether the text did not fit whole (never set when dst is null: the caller
+// asked for the length only).
+std::size_t copyTextPart(const char* text, std::size_t length, char* dst, long dstMax, bool* cut);
+
+// copyTextPart for callers that need only whether the text was cut.
+inline bool copyText(const char* text, std::size_t length, char* dst, long dstMax) {
+  bool cut = false;
+  copyTextPart(text, length, dst, dstMax, &cut);
+  return cut;
+}
+
+// Returns the first position in [p, end) that is not white space, a semicolon
+// or part of a comment; end when there is none.
+const char* skipTerminators(const char* p, const char* end);
+
+// Returns true when [p, end) holds only white space, semicolons and comments,
+// so that nothing of it is a further statement.
+inline bool onlyTerminators(const char* p, const char* end) { return skipTerminators(p, end) == end; }
+
+// Returns true when the statement's first keyword, after white space and
+// comments, is INSERT, UPDATE, DELETE or REPLACE.
+bool isDataChangeStatement(const char* sql, std::size_t length);
+
+// Copies sql[0, length) to *out with every empty string literal '' replaced by
+// NULL, leaving quoted identifiers, comments, blob literals (X'') and non-empty
+// strings alone. Returns true when something was replaced.
+bool rewriteEmptyStrings(const char* sql, std::size_t length, std::string* out);
+
+}  // namespace dci
+
+#endif  // DVSQL_DCI_SQLTEXT_H_

@@ -1,0 +1,90 @@
+// Buffered standard input and output for the interpreter. Output is collected
+// in a large buffer and written when full, when asked, and before the
+// interpreter blocks waiting for input, so that a prompt or "(more)" is always
+// visible while nothing is flushed per line.
+#ifndef DVSQL_INTERP_CONSOLE_H_
+#define DVSQL_INTERP_CONSOLE_H_
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+namespace interp {
+
+inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
+inline constexpr std::size_t kInputBufferSize = 64 * 1024;
+
+class OutputBuffer {
+ public:
+  // Called once, with errno's value, when a write to the descriptor fails.
+  using ErrorHandler = void (*)(int error);
+
+  OutputBuffer(int fd, ErrorHandler onError);
+  ~OutputBuffer();
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+  void write(const char* data, std::size_t length) {
+    if (length <= kOutputBufferSize - used_) {
+      std::memcpy(buffer_.get() + used_, data, length);
+      used_ += length;
+    } else {
+      writeSlow(data, length);
+    }
+  }
+  void put(char c) {
+    if (used_ == kOutputBufferSize) flush();
+    buffer_[used_++] = c;
+  }
+  void puts(const char* text) { write(text, std::strlen(text)); }
+  // Writes value in decimal.
+  void putInt(long long value);
+
+  // Writes everything buffered to the descriptor. After a failed write the
+  // buffer discards output: the error handler has been told.
+  void flush();
+
+ private:
+  void writeSlow(const char* data, std::size_t length);
+  void writeAll(const char* data, std::size_t length);
+
+  int fd_;
+  ErrorHandler onError_;
+  bool failed_ = false;
+  std::size_t used_ = 0;
+  std::unique_ptr<char[]> buffer_;
+};
+
+class InputReader {
+ public:
+  // Reads from fd; flushes *beforeWait (when not null) before every read that
+  // may block.
+  InputReader(int fd, OutputBuffer* beforeWait);
+  InputReader(const InputReader&) = delete;
+  InputReader& operator=(const InputReader&) = delete;
+
+  // Reads one line into buffer, which holds capacity bytes. A newline ends the
+  // line and is not stored; other characters are stored while fewer than
+  // capacity - 1 are stored, and the character that would exceed that is
+  // consumed, not stored, and ends the reading. Returns true with buffer
+  // NUL-terminated, *length the characters stored and *lastChar the last
+  // character read (a newline for a complete line). Returns false at end of
+  // input or on a read error before the line ends; what was read is dropped.
+  // REQUIRES: capacity >= 1.
+  bool readLine(char* buffer, std::size_t capacity, char* lastChar, std::size_t* length);
+
+ private:
+  // Refills the buffer; false at end of input or on a read error.
+  bool fill();
+
+  int fd_;
+  OutputBuffer* beforeWait_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace interp
+
+#endif  // DVSQL_INTERP_CONSOLE_H_

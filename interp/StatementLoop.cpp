@@ -1,0 +1,185 @@
+// The statement loop and result display.
+#include "interp/StatementLoop.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "object/CompareNoCase.h"
+
+namespace interp {
+namespace {
+
+constexpr char kPrompt[] = "DVSQL: ";
+constexpr char kMore[] = "(more)";
+constexpr std::size_t kKeywordLength = 6;
+
+bool isQuitLine(const char* line, std::size_t length) {
+  return length == 1 && (line[0] == 'q' || line[0] == 'Q');
+}
+
+}  // namespace
+
+bool isModification(const char* line) {
+  const char* word = line;
+  while (*word != '\0' && std::isspace(static_cast<unsigned char>(*word))) ++word;
+  const char* blank = std::strchr(word, ' ');
+  if (blank == nullptr || static_cast<std::size_t>(blank - word) != kKeywordLength) return false;
+  return dv::compareNoCase(word, "DELETE", kKeywordLength) == 0 ||
+         dv::compareNoCase(word, "INSERT", kKeywordLength) == 0 ||
+         dv::compareNoCase(word, "UPDATE", kKeywordLength) == 0;
+}
+
+StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options,
+                             InputReader* in, OutputBuffer* out, OutputBuffer* err)
+    : session_(session), options_(options), in_(in), out_(out), err_(err) {
+  value_[kValueBufferSize - 1] = '\0';
+}
+
+void StatementLoop::fatal(const char* message) {
+  out_->flush();
+  err_->puts(message);
+  session_->fatalExit();
+}
+
+void StatementLoop::run() {
+  const dci::DciApi& api = session_->api();
+  const DciHandle env = session_->env();
+  const DciHandle dbc = session_->dbc();
+  const DciHandle stmt = session_->stmt();
+  for (;;) {
+    if (!options_.silent) out_->write(kPrompt, sizeof kPrompt - 1);
+    char lastChar = '\0';
+    std::size_t length = 0;
+    if (!in_->readLine(statement_, kStatementBufferSize, &lastChar, &length)) break;
+    if (isQuitLine(statement_, length)) break;
+    if (lastChar != '\n') fatal("Input buffer overflow\n");
+    if (length == 0) continue;
+    if (options_.echo) {
+      out_->write(statement_, length);
+      out_->put('\n');
+    }
+    processing_.reset();
+    elapsed_.reset();
+    if (options_.timing) {
+      processing_.start();
+      elapsed_.start();
+    }
+    if (!session_->checkStatus(
+            api.execDirect(stmt, statement_, static_cast<int32_t>(length)), "SQLExecDirect()",
+            env, dbc, stmt)) {
+      continue;
+    }
+    if (options_.timing) processing_.stop();
+    int16_t columns = 0;
+    session_->checkFatal(api.numResultCols(stmt, &columns), "SQLNumResultCols()", env, dbc, stmt);
+    int32_t rows = 0;
+    if (columns > 0) {
+      showResultSet(columns, &rows);
+    } else if (isModification(statement_)) {
+      session_->checkFatal(api.rowCount(stmt, &rows), "SQLRowCount()", env, dbc, stmt);
+    } else {
+      continue;
+    }
+    out_->putInt(rows);
+    out_->puts(rows == 1 ? " row\n" : " rows\n");
+    if (options_.timing) writeTiming();
+    session_->checkStatus(api.freeStmt(stmt, SQL_CLOSE), "SQLFreeStmt(CLOSE)", env, dbc, stmt);
+  }
+}
+
+void StatementLoop::writeTiming() {
+  // "%g" is the stream library's default floating-point form: six significant
+  // digits, no trailing zeros or point.
+  char line[96];
+  int n = std::snprintf(line, sizeof line, "%g seconds (elapsed %g)\n", processing_.elapsed(),
+                        elapsed_.elapsed());
+  out_->write(line, static_cast<std::size_t>(n));
+}
+
+void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
+  const dci::DciApi& api = session_->api();
+  const DciHandle env = session_->env();
+  const DciHandle dbc = session_->dbc();
+  const DciHandle stmt = session_->stmt();
+  const std::size_t labelSize = static_cast<std::size_t>(session_->labelSize());
+  const std::size_t count = static_cast<std::size_t>(columns);
+
+  char* labels = static_cast<char*>(std::malloc(count * labelSize));
+  if (labels == nullptr) fatal("Out of memory\n");
+  try {
+    labelLengths_.resize(count);
+  } catch (const std::bad_alloc&) {
+    fatal("Out of memory\n");
+  }
+  if (options_.timing) processing_.start();
+  for (std::size_t i = 0; i < count; ++i) {
+    char* slot = labels + i * labelSize;
+    slot[0] = '\0';
+    int32_t numeric = 0;
+    session_->checkFatal(
+        api.colAttributes(stmt, static_cast<uint16_t>(i + 1), DCI_COLUMN_LABEL, slot,
+                          static_cast<int16_t>(labelSize), nullptr, &numeric),
+        "SQLColAttributes(DCI_COLUMN_LABEL)", env, dbc, stmt);
+    // Bounded by the slot: a driver that leaves no terminator cannot make the
+    // label run into the next slot.
+    labelLengths_[i] = static_cast<uint16_t>(strnlen(slot, labelSize));
+  }
+  DciReturn rc = api.fetch(stmt);
+  if (options_.timing) processing_.stop();
+
+  if (rc == SQL_NO_DATA_FOUND) {
+    for (std::size_t i = 0; i < count; ++i) {
+      out_->write(labels + i * labelSize, labelLengths_[i]);
+      out_->write(": \n", 3);
+    }
+  } else {
+    bool pausing = options_.pageMode;
+    for (;;) {
+      if (options_.timing) processing_.start();
+      session_->checkFatal(rc, "SQLFetch()", env, dbc, stmt);
+      ++*rows;
+      for (std::size_t i = 0; i < count; ++i) {
+        // Cleared so that a driver that writes nothing for a NULL shows an
+        // empty value, not the previous column's.
+        value_[0] = '\0';
+        int32_t valueLength = 0;
+        session_->checkFatal(api.getData(stmt, static_cast<uint16_t>(i + 1), SQL_C_CHAR, value_,
+                                         kValueLimit, &valueLength),
+                             "SQLGetData()", env, dbc, stmt);
+        out_->write(labels + i * labelSize, labelLengths_[i]);
+        out_->write(": ", 2);
+        out_->write(value_, std::strlen(value_));
+        out_->put('\n');
+      }
+      rc = api.fetch(stmt);
+      if (options_.timing) processing_.stop();
+      if (rc == SQL_NO_DATA_FOUND) break;
+      if (!pausing) {
+        out_->put('\n');
+      } else {
+        if (!options_.silent) out_->write(kMore, sizeof kMore - 1);
+        pausing = awaitReply();
+      }
+    }
+  }
+  std::free(labels);
+}
+
+bool StatementLoop::awaitReply() {
+  char lastChar = '\0';
+  std::size_t length = 0;
+  if (!in_->readLine(reply_, kReplyBufferSize, &lastChar, &length)) return false;
+  if (lastChar != '\n') {
+    // An overlong reply is read to its end and otherwise ignored.
+    do {
+      if (!in_->readLine(reply_, kReplyBufferSize, &lastChar, &length)) return false;
+    } while (lastChar != '\n');
+    return true;
+  }
+  return !isQuitLine(reply_, length);
+}
+
+}  // namespace interp

@@ -1,0 +1,63 @@
+// The statement loop: reads one statement per line, runs it through the DCI
+// call table and shows what comes back (records as "label: value" lines, row
+// counts, timing lines), pausing after each record in page mode.
+#ifndef DVSQL_INTERP_STATEMENTLOOP_H_
+#define DVSQL_INTERP_STATEMENTLOOP_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "interp/Console.h"
+#include "interp/Options.h"
+#include "interp/Session.h"
+#include "interp/Stopwatch.h"
+
+namespace interp {
+
+inline constexpr std::size_t kStatementBufferSize = 20480;
+inline constexpr std::size_t kReplyBufferSize = 20480;
+inline constexpr std::size_t kValueBufferSize = 20480;
+// SQLGetData may fill all but the last byte of the value buffer, which stays a
+// terminator whatever the driver writes.
+inline constexpr int32_t kValueLimit = static_cast<int32_t>(kValueBufferSize) - 1;
+
+// Returns whether a statement line is a modification whose row count is shown:
+// after leading white space, a word of exactly six characters followed by a
+// blank (code 32) that reads DELETE, INSERT or UPDATE in any case.
+bool isModification(const char* line);
+
+class StatementLoop {
+ public:
+  // REQUIRES: session is set up; all pointers outlive the loop.
+  StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
+                OutputBuffer* out, OutputBuffer* err);
+
+  // Runs statements until a quit line or the end of input. Ends the process on
+  // fatal failures.
+  void run();
+
+ private:
+  // Shows the result set of the current statement; adds its records to *rows.
+  void showResultSet(int16_t columns, int32_t* rows);
+  // Waits for the reply to "(more)"; returns whether to go on pausing.
+  bool awaitReply();
+  void writeTiming();
+  [[noreturn]] void fatal(const char* message);
+
+  Session* session_;
+  const InterpreterOptions& options_;
+  InputReader* in_;
+  OutputBuffer* out_;
+  OutputBuffer* err_;
+  Stopwatch processing_;
+  Stopwatch elapsed_;
+  std::vector<uint16_t> labelLengths_;  // per column of the current result set
+  char statement_[kStatementBufferSize];
+  char reply_[kReplyBufferSize];
+  char value_[kValueBufferSize];
+};
+
+}  // namespace interp
+
+#endif  // DVSQL_INTERP_STATEMENTLOOP_H_

@@ -1,0 +1,63 @@
+// dvsql: reads SQL statements one per line and runs them through the DCI call
+// interface against the data source "localdv" of the account it is given.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "dci/Loader.h"
+#include "interp/Console.h"
+#include "interp/Options.h"
+#include "interp/Session.h"
+#include "interp/StatementLoop.h"
+
+namespace {
+
+// Output that cannot be written is lost: say so once and stop with status 1
+// rather than report success.
+void standardOutputFailed(int error) {
+  std::fprintf(stderr, "dvsql: cannot write standard output: %s\n", std::strerror(error));
+  std::_Exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  interp::OutputBuffer out(STDOUT_FILENO, &standardOutputFailed);
+  interp::OutputBuffer err(STDERR_FILENO, nullptr);
+
+  interp::InterpreterOptions options;
+  switch (interp::parseCommandLine(argc, argv, &options)) {
+    case interp::ParseResult::kOk:
+      break;
+    case interp::ParseResult::kUsage:
+      err.puts(interp::kUsageText);
+      err.flush();
+      return 1;
+    case interp::ParseResult::kHelp:
+      err.puts(interp::kHelpText);
+      err.flush();
+      return 1;
+  }
+
+  dci::DciApi api;
+  std::string error;
+  if (!dci::bindDriver(std::getenv(dci::kDriverVariable), &api, &error)) {
+    err.puts("dvsql: ");
+    err.puts(error.c_str());
+    err.put('\n');
+    err.flush();
+    return 1;
+  }
+
+  interp::Session session(api, options, &out, &err);
+  session.setUp();
+  interp::InputReader in(STDIN_FILENO, &out);
+  auto loop = std::make_unique<interp::StatementLoop>(&session, options, &in, &out, &err);
+  loop->run();
+  session.tearDown();
+  return 0;
+}
