@@ -220,9 +220,15 @@ T clampTo(int64_t value) {
   return static_cast<T>(value);
 }
 
-Stmt* findStmt(DciHandle handle) { return handles().find<Stmt>(handle, Kind::kStmt); }
-Conn* findConn(DciHandle handle) { return handles().find<Conn>(handle, Kind::kConn); }
-Env* findEnv(DciHandle handle) { return handles().find<Env>(handle, Kind::kEnv); }
+Stmt* findStmt(DciHandle handle) {
+  return handles().find<Stmt>(handle, Kind::kStmt);
+}
+Conn* findConn(DciHandle handle) {
+  return handles().find<Conn>(handle, Kind::kConn);
+}
+Env* findEnv(DciHandle handle) {
+  return handles().find<Env>(handle, Kind::kEnv);
+}
 
 void clearDiags(DiagQueue* diags) {
   if (!diags->empty()) diags->clear();
@@ -251,7 +257,8 @@ static DciReturn dciAllocConnect(DciHandle henv, DciHandle* phdbc) {
   }
   clearDiags(&env->diags);
   return guarded(&env->diags, [&]() -> DciReturn {
-    if (phdbc == nullptr) return fail(&env->diags, state::kInvalidArgument, "Invalid argument value");
+    if (phdbc == nullptr)
+      return fail(&env->diags, state::kInvalidArgument, "Invalid argument value");
     *phdbc = handles().add(std::make_unique<Conn>(henv));
     if (*phdbc == DCI_NULL_HANDLE) return fail(&env->diags, state::kNoHandles, "No more handles");
     ++env->connections;
@@ -280,8 +287,8 @@ static DciReturn dciSetConnectOption(DciHandle hdbc, uint16_t fOption, uint32_t 
   });
 }
 
-static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN,
-                            const char* szAccount, int16_t cbAccount) {
+static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN, const char* szAccount,
+                            int16_t cbAccount) {
   Conn* conn = findConn(hdbc);
   if (conn == nullptr) return SQL_INVALID_HANDLE;
   DiagQueue* diags = &conn->diags;
@@ -293,7 +300,8 @@ static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN,
     }
     std::size_t dsnLength = 0;
     std::size_t accountLength = 0;
-    if (!textLength(szDSN, cbDSN, &dsnLength) || !textLength(szAccount, cbAccount, &accountLength)) {
+    if (!textLength(szDSN, cbDSN, &dsnLength) ||
+        !textLength(szAccount, cbAccount, &accountLength)) {
       return fail(diags, state::kBufferLength, "Invalid string or buffer length");
     }
     // The data source may sit in a larger buffer: it ends at its terminator.
@@ -320,7 +328,8 @@ static DciReturn dciGetInfo(DciHandle hdbc, uint16_t fInfoType, void* rgbInfoVal
   if (fInfoType != DCI_MAX_COLUMN_NAME_LEN) {
     return fail(diags, state::kInfoType, "Information type out of range");
   }
-  if (rgbInfoValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+  if (rgbInfoValue == nullptr)
+    return fail(diags, state::kInvalidArgument, "Invalid argument value");
   if (cbInfoValueMax < static_cast<int16_t>(sizeof(int16_t))) {
     return fail(diags, state::kBufferLength, "Invalid string or buffer length");
   }
@@ -381,7 +390,8 @@ static DciReturn dciNumResultCols(DciHandle hstmt, int16_t* pccol) {
   Stmt* stmt = findStmt(hstmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   clearDiags(&stmt->diags);
-  if (pccol == nullptr) return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
+  if (pccol == nullptr)
+    return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
   if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
   *pccol = clampTo<int16_t>(stmt->result->columnCount());
   return SQL_SUCCESS;
@@ -391,15 +401,15 @@ static DciReturn dciRowCount(DciHandle hstmt, int32_t* pcrow) {
   Stmt* stmt = findStmt(hstmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   clearDiags(&stmt->diags);
-  if (pcrow == nullptr) return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
+  if (pcrow == nullptr)
+    return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
   if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
   *pcrow = stmt->state == Stmt::State::kCursor ? -1 : clampTo<int32_t>(stmt->result->rowCount());
   return SQL_SUCCESS;
 }
 
-static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDescType,
-                                  void* rgbDesc, int16_t cbDescMax, int16_t* pcbDesc,
-                                  int32_t* pfDesc) {
+static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDescType, void* rgbDesc,
+                                  int16_t cbDescMax, int16_t* pcbDesc, int32_t* pfDesc) {
   Stmt* stmt = findStmt(hstmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   DiagQueue* diags = &stmt->diags;
@@ -414,7 +424,8 @@ static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDesc
     if (fDescType != SQL_COLUMN_NAME && fDescType != DCI_COLUMN_LABEL) {
       return fail(diags, state::kDescriptorType, "Descriptor type out of range");
     }
-    if (icol < 1 || icol > columns) return fail(diags, state::kColumnNumber, "Invalid column number");
+    if (icol < 1 || icol > columns)
+      return fail(diags, state::kColumnNumber, "Invalid column number");
     if (cbDescMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
     std::size_t length = 0;
     const char* name = stmt->result->columnName(icol - 1, &length);

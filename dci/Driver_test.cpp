@@ -76,8 +76,10 @@ class DriverTest : public ::testing::Test {
     return records.empty() ? "(none)" : records[0].message;
   }
 
-  std::string getText(uint16_t column, int32_t* length = nullptr, DciReturn expected = SQL_SUCCESS) {
+  std::string getText(uint16_t column, int32_t* length = nullptr,
+                      DciReturn expected = SQL_SUCCESS) {
     std::vector<char> buf(20480, '#');
+    buf.back() = '\0';  // what the driver leaves unwritten stays readable
     int32_t len = 0;
     EXPECT_EQ(expected, api.getData(stmt, column, SQL_C_CHAR, buf.data(), 20479, &len));
     if (length != nullptr) *length = len;
@@ -449,9 +451,9 @@ TEST_F(AccountTest, UnusableAccountsFailToConnectWith08001) {
   auto records = diags(env, dbc, DCI_NULL_HANDLE);
   ASSERT_EQ(1u, records.size());
   EXPECT_EQ("08001", records[0].state);
-  EXPECT_EQ("[dvsql][SQLite] cannot use account directory " + missing +
-                ": No such file or directory",
-            records[0].message);
+  EXPECT_EQ(
+      "[dvsql][SQLite] cannot use account directory " + missing + ": No such file or directory",
+      records[0].message);
 
   // A file where the directory should be, and a database file that is not one.
   std::string file = account + "/localdv.db";

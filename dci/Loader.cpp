@@ -89,7 +89,8 @@ bool bindDriver(const char* libraryPath, DciApi* api, std::string* error) {
   void* library = dlopen(libraryPath, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = dlerror();
-    *error = std::string("cannot load DCI driver ") + libraryPath + ": " + (why ? why : "unknown error");
+    *error =
+        std::string("cannot load DCI driver ") + libraryPath + ": " + (why ? why : "unknown error");
     return false;
   }
   dlerror();

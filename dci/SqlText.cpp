@@ -6,7 +6,9 @@
 namespace dci {
 namespace {
 
-inline bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+inline bool isContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 inline bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -144,7 +146,8 @@ bool rewriteEmptyStrings(const char* sql, std::size_t length, std::string* out) 
     } else if (c == '\'') {
       const char* close = skipQuoted(p, end, '\'');
       // A blob literal X'' is preceded by a lone x that is not part of a word.
-      bool blob = p > sql && (p[-1] == 'x' || p[-1] == 'X') && (p - 1 == sql || !isIdentChar(p[-2]));
+      bool blob =
+          p > sql && (p[-1] == 'x' || p[-1] == 'X') && (p - 1 == sql || !isIdentChar(p[-2]));
       if (close - p == 2 && !blob) {
         out->append(copied, p);
         if (!out->empty() && isIdentChar(out->back())) out->push_back(' ');

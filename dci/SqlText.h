@@ -34,7 +34,9 @@ const char* skipTerminators(const char* p, const char* end);
 
 // Returns true when [p, end) holds only white space, semicolons and comments,
 // so that nothing of it is a further statement.
-inline bool onlyTerminators(const char* p, const char* end) { return skipTerminators(p, end) == end; }
+inline bool onlyTerminators(const char* p, const char* end) {
+  return skipTerminators(p, end) == end;
+}
 
 // Returns true when the statement's first keyword, after white space and
 // comments, is INSERT, UPDATE, DELETE or REPLACE.

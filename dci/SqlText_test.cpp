@@ -29,7 +29,10 @@ TEST(CopyTextTest, ZeroBufferWritesNothingAndNullBufferAsksForLengthOnly) {
 
 TEST(CopyTextTest, NeverSplitsAUtf8Character) {
   // "é" is two bytes, "€" three, "😀" four.
-  const std::string text = "ab\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
+  const std::string text =
+      "ab\xC3\xA9"
+      "\xE2\x82\xAC"
+      "\xF0\x9F\x98\x80";
   char buf[16];
   bool cut = false;
   EXPECT_EQ(2u, copyTextPart(text.data(), text.size(), buf, 4, &cut));  // room 3: "ab" + half of é
@@ -49,7 +52,9 @@ TEST(CopyTextTest, MalformedUtf8IsCutWhereTheLimitFalls) {
   EXPECT_EQ(4u, utf8CutPoint(latin1.data(), latin1.size(), 4));
 }
 
-bool only(const char* text) { return onlyTerminators(text, text + std::strlen(text)); }
+bool only(const char* text) {
+  return onlyTerminators(text, text + std::strlen(text));
+}
 
 TEST(StatementTailTest, TerminatorsCommentsAndFurtherStatements) {
   EXPECT_TRUE(only(""));
@@ -63,7 +68,9 @@ TEST(StatementTailTest, TerminatorsCommentsAndFurtherStatements) {
   EXPECT_FALSE(only("-"));
 }
 
-bool dataChange(const char* text) { return isDataChangeStatement(text, std::strlen(text)); }
+bool dataChange(const char* text) {
+  return isDataChangeStatement(text, std::strlen(text));
+}
 
 TEST(StatementKindTest, FirstKeywordAfterSpaceAndComments) {
   EXPECT_TRUE(dataChange("insert into t values (1)"));
@@ -83,9 +90,10 @@ std::string rewrite(const char* sql) {
 }
 
 TEST(EmptyStringRewriteTest, ReplacesOnlyEmptyStringLiterals) {
-  EXPECT_EQ("insert into t values (NULL, 'a', NULL)", rewrite("insert into t values ('', 'a', '')"));
+  EXPECT_EQ("insert into t values (NULL, 'a', NULL)",
+            rewrite("insert into t values ('', 'a', '')"));
   EXPECT_EQ("select 'it''s', NULL", rewrite("select 'it''s', ''"));
-  EXPECT_EQ("select ''''", rewrite("select ''''"));  // a string holding one quote
+  EXPECT_EQ("select ''''", rewrite("select ''''"));          // a string holding one quote
   EXPECT_EQ("select x'', X''", rewrite("select x'', X''"));  // empty blobs stay
   EXPECT_EQ("select max NULL", rewrite("select max''"));
   EXPECT_EQ("select NULL as a", rewrite("select''as a"));
@@ -93,7 +101,8 @@ TEST(EmptyStringRewriteTest, ReplacesOnlyEmptyStringLiterals) {
 }
 
 TEST(EmptyStringRewriteTest, LeavesIdentifiersAndCommentsAlone) {
-  EXPECT_EQ("select \"''\", [''], `''` -- ''\n/* '' */", rewrite("select \"''\", [''], `''` -- ''\n/* '' */"));
+  EXPECT_EQ("select \"''\", [''], `''` -- ''\n/* '' */",
+            rewrite("select \"''\", [''], `''` -- ''\n/* '' */"));
   EXPECT_EQ("select 'unterminated ''", rewrite("select 'unterminated ''"));
   std::string out;
   EXPECT_FALSE(rewriteEmptyStrings("select 1", 8, &out));

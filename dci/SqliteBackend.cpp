@@ -252,9 +252,8 @@ std::unique_ptr<BackendConnection> connectSqlite(const std::string& account,
   }
 
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc = sqlite3_open_v2(
+      path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -264,7 +263,8 @@ std::unique_ptr<BackendConnection> connectSqlite(const std::string& account,
   }
   if (rc != SQLITE_OK) {
     const char* message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    diags->add(state::kCannotConnect, rc, std::string(kSource) + "cannot open " + path + ": " + message);
+    diags->add(state::kCannotConnect, rc,
+               std::string(kSource) + "cannot open " + path + ": " + message);
     sqlite3_close_v2(db);
     return nullptr;
   }

@@ -41,9 +41,9 @@ typedef int16_t DciReturn;
 #define DCI_MAX_COLUMN_NAME_LEN 30 /* 16-bit: longest column name, in characters */
 
 /* SQLColAttributes descriptor types. */
-#define SQL_COLUMN_COUNT 0   /* numeric: number of result columns */
-#define SQL_COLUMN_NAME 1    /* text: the column's name */
-#define DCI_COLUMN_LABEL 19  /* text: the column's label */
+#define SQL_COLUMN_COUNT 0  /* numeric: number of result columns */
+#define SQL_COLUMN_NAME 1   /* text: the column's name */
+#define DCI_COLUMN_LABEL 19 /* text: the column's label */
 
 /* SQLGetData target types. */
 #define SQL_C_CHAR 1

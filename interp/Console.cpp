@@ -10,13 +10,15 @@ namespace interp {
 OutputBuffer::OutputBuffer(int fd, ErrorHandler onError)
     : fd_(fd), onError_(onError), buffer_(new char[kOutputBufferSize]) {}
 
-OutputBuffer::~OutputBuffer() { flush(); }
+OutputBuffer::~OutputBuffer() {
+  flush();
+}
 
 void OutputBuffer::putInt(long long value) {
   char digits[24];
   char* p = digits + sizeof digits;
-  unsigned long long magnitude =
-      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
   do {
     *--p = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;

@@ -7,7 +7,7 @@
 
 namespace interp {
 
-#define DVSQL_USAGE_LINES            \
+#define DVSQL_USAGE_LINES                    \
   "usage: dvsql [ -help options ] account\n" \
   "options: -[cepstx] -m<m>\n"
 

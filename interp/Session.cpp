@@ -80,8 +80,9 @@ void Session::setUp() {
   // The length argument is 16 bits wide; a longer account is passed as a
   // NUL-terminated text instead of with a wrapped length.
   int16_t accountArg = accountLength <= INT16_MAX ? static_cast<int16_t>(accountLength) : SQL_NTS;
-  checkFatal(api_.connect(dbc_, dataSource, kDataSourceBufferSize - 1, options_.account, accountArg),
-             "SQLConnect()", env_, dbc_, DCI_NULL_HANDLE);
+  checkFatal(
+      api_.connect(dbc_, dataSource, kDataSourceBufferSize - 1, options_.account, accountArg),
+      "SQLConnect()", env_, dbc_, DCI_NULL_HANDLE);
   checkFatal(api_.getInfo(dbc_, DCI_MAX_COLUMN_NAME_LEN, &maxColumnNameLength_,
                           sizeof maxColumnNameLength_, nullptr),
              "SQLGetInfo(DCI_MAX_COLUMN_NAME_LEN)", env_, dbc_, DCI_NULL_HANDLE);

@@ -32,8 +32,8 @@ bool isModification(const char* line) {
          dv::compareNoCase(word, "UPDATE", kKeywordLength) == 0;
 }
 
-StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options,
-                             InputReader* in, OutputBuffer* out, OutputBuffer* err)
+StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
+                             OutputBuffer* out, OutputBuffer* err)
     : session_(session), options_(options), in_(in), out_(out), err_(err) {
   value_[kValueBufferSize - 1] = '\0';
 }
@@ -67,9 +67,8 @@ void StatementLoop::run() {
       processing_.start();
       elapsed_.start();
     }
-    if (!session_->checkStatus(
-            api.execDirect(stmt, statement_, static_cast<int32_t>(length)), "SQLExecDirect()",
-            env, dbc, stmt)) {
+    if (!session_->checkStatus(api.execDirect(stmt, statement_, static_cast<int32_t>(length)),
+                               "SQLExecDirect()", env, dbc, stmt)) {
       continue;
     }
     if (options_.timing) processing_.stop();

@@ -16,7 +16,7 @@ TEST(IsModificationTest, KeywordInAnyCaseFollowedByABlank) {
 
 TEST(IsModificationTest, OtherStatementsAndNearMisses) {
   EXPECT_FALSE(isModification("DELETE\tFROM t"));  // a tab is not the blank
-  EXPECT_FALSE(isModification("DELETE"));           // alone on the line
+  EXPECT_FALSE(isModification("DELETE"));          // alone on the line
   EXPECT_FALSE(isModification("INSERTS x"));
   EXPECT_FALSE(isModification("upd t set"));
   EXPECT_FALSE(isModification("create table t (a int)"));

@@ -1,0 +1,12 @@
+create table departments (id integer primary key, name text not null unique, city text)
+insert into departments values (10, 'Research', 'Lund'), (20, 'Sales', 'Ghent'), (30, 'Operations', 'Porto')
+create table employees (id integer primary key, name text not null, dept integer references departments(id), hired text, salary real, manager integer references employees(id))
+insert into employees values (1, 'Ada Brandt', 10, '2019-03-01', 7200.0, null)
+insert into employees values (2, 'Bruno Costa', 10, '2020-07-15', 5900.5, 1)
+insert into employees values (3, 'Chiara Dahl', 20, '2018-11-20', 6100.0, null)
+insert into employees values (4, 'Dmitri Evers', 20, '2022-01-10', 4800.0, 3)
+insert into employees values (5, 'Elif Fonseca', 30, '2021-05-03', 5300.0, null)
+insert into employees values (6, 'Farid Gallo', 30, '2023-09-18', 4550.25, 5)
+create table projects (code text primary key, title text, dept integer references departments(id), budget integer, started text)
+insert into projects values ('P-100', 'Nested tables', 10, 250000, '2024-02-01'), ('P-200', 'Spring campaign', 20, 80000, '2025-03-15'), ('P-300', 'Warehouse move', 30, 120000, null)
+create view staff as select e.name, d.name as department, d.city, e.salary from employees e join departments d on d.id = e.dept

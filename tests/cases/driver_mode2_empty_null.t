@@ -1,0 +1,25 @@
+-m2 with -e: the only option call is the one for DCI_EMPTY_NULL (1003).
+=== args
+-e -m2 -s acct
+=== driver
+SQLAllocEnv 0 1
+SQLAllocConnect 0 2
+SQLSetConnectOption 0
+SQLConnect 0
+SQLGetInfo 0 30
+SQLAllocStmt 0 3
+SQLFreeStmt 0
+SQLDisconnect 0
+SQLFreeConnect 0
+SQLFreeEnv 0
+=== log
+SQLAllocEnv(&env) -> 0
+SQLAllocConnect(1, &dbc) -> 0
+SQLSetConnectOption(2, 1003, 1, "") -> 0
+SQLConnect(2, "localdv", 127, "acct", 4) -> 0
+SQLGetInfo(2, 30, &value, 2, NULL) -> 0
+SQLAllocStmt(2, &stmt) -> 0
+SQLFreeStmt(3, 2) -> 0
+SQLDisconnect(2) -> 0
+SQLFreeConnect(2) -> 0
+SQLFreeEnv(1) -> 0

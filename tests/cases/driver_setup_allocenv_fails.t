@@ -1,0 +1,18 @@
+A failing SQLAllocEnv during set-up: the report (asked with the handles known at that
+point), exit status 1, and no further DCI call; the statement loop never runs.
+=== args
+-e acct
+=== driver
+SQLAllocEnv -1 1
+diag 08001 42 "refused"
+=== stdin
+select 1
+=== stderr
+SQLAllocEnv(): RETCODE=-1, SQLState="08001", NativeError=42
+ErrorMsg = "refused"
+=== status
+1
+=== log
+SQLAllocEnv(&env) -> -1
+SQLError(-1, -1, -1, &state, &native, &msg, 2047, &len) -> 0
+SQLError(-1, -1, -1, &state, &native, &msg, 2047, &len) -> 100

@@ -1,0 +1,26 @@
+A failing SQLConnect during set-up: the report (asked with the handles known at that
+point), exit status 1, and no further DCI call; the statement loop never runs.
+=== args
+-e acct
+=== driver
+SQLAllocEnv 0 1
+SQLAllocConnect 0 2
+SQLSetConnectOption 0
+SQLSetConnectOption 0
+SQLConnect -1
+diag 08001 42 "refused"
+=== stdin
+select 1
+=== stderr
+SQLConnect(): RETCODE=-1, SQLState="08001", NativeError=42
+ErrorMsg = "refused"
+=== status
+1
+=== log
+SQLAllocEnv(&env) -> 0
+SQLAllocConnect(1, &dbc) -> 0
+SQLSetConnectOption(2, 1002, 1, "") -> 0
+SQLSetConnectOption(2, 1003, 1, "") -> 0
+SQLConnect(2, "localdv", 127, "acct", 4) -> -1
+SQLError(1, 2, -1, &state, &native, &msg, 2047, &len) -> 0
+SQLError(1, 2, -1, &state, &native, &msg, 2047, &len) -> 100

@@ -1,0 +1,11 @@
+Invalid command line (-m without a mode): the usage lines, exit status 1, and no
+connection is made (the scripted driver's log stays empty).
+=== args
+-m {account}
+=== driver
+=== log
+=== stderr
+usage: dvsql [ -help options ] account
+options: -[cepstx] -m<m>
+=== status
+1
