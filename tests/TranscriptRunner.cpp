@@ -543,23 +543,23 @@ bool readAvailable(int fd, std::string* out, std::vector<char>* buffer) {
   throwErrno("cannot read the output of the child");
 }
 
-// Runs the program, feeding it spec.input while collecting both outputs concurrently, so
+// Runs the program, feeding it job.input while collecting both outputs concurrently, so
 // that neither side blocks the other whatever order the child reads and writes in.
-ChildResult runChild(const ChildSpec& spec) {
+ChildResult runChild(const ChildSpec& job) {
   std::vector<char*> argv;
-  for (const std::string& arg : spec.argv) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : job.argv) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   std::vector<char*> envp;
-  for (const std::string& entry : spec.env) envp.push_back(const_cast<char*>(entry.c_str()));
+  for (const std::string& entry : job.env) envp.push_back(const_cast<char*>(entry.c_str()));
   envp.push_back(nullptr);
 
   struct rlimit limit;
-  bool haveLimit = spec.addressSpaceMiB != 0;
+  bool haveLimit = job.addressSpaceMiB != 0;
   if (haveLimit) {
     if (::getrlimit(RLIMIT_AS, &limit) != 0) throwErrno("getrlimit");
-    rlim_t wanted = static_cast<rlim_t>(spec.addressSpaceMiB) * 1024 * 1024;
+    rlim_t wanted = static_cast<rlim_t>(job.addressSpaceMiB) * 1024 * 1024;
     if (limit.rlim_max != RLIM_INFINITY && wanted > limit.rlim_max) {
-      throw RunnerError("address-space limit " + std::to_string(spec.addressSpaceMiB) +
+      throw RunnerError("address-space limit " + std::to_string(job.addressSpaceMiB) +
                         "M is above the hard limit of the runner");
     }
     limit.rlim_cur = wanted;
@@ -576,7 +576,7 @@ ChildResult runChild(const ChildSpec& spec) {
   pid_t pid = ::fork();
   if (pid < 0) throwErrno("fork");
   if (pid == 0) {
-    startChild(argv.data(), envp.data(), spec.directory.c_str(), haveLimit ? &limit : nullptr,
+    startChild(argv.data(), envp.data(), job.directory.c_str(), haveLimit ? &limit : nullptr,
                inRead.get(), outWrite.get(), errWrite.get(), reportWrite.get());
   }
   ChildGuard child(pid);
@@ -600,12 +600,12 @@ ChildResult runChild(const ChildSpec& spec) {
   }
   reportRead.reset();
   if (got == sizeof failure) {
-    throw RunnerError(std::string("cannot ") + describeStep(failure.step) + " " + spec.argv[0] +
+    throw RunnerError(std::string("cannot ") + describeStep(failure.step) + " " + job.argv[0] +
                       ": " + std::strerror(failure.error));
   }
 
   ChildResult result;
-  std::string_view pending = spec.input;
+  std::string_view pending = job.input;
   if (pending.empty()) {
     inWrite.reset();
   } else {
@@ -614,7 +614,7 @@ ChildResult runChild(const ChildSpec& spec) {
   setNonBlocking(outRead.get());
   setNonBlocking(errRead.get());
   std::vector<char> buffer(kIoChunk);
-  const int64_t deadline = monotonicMillis() + spec.timeoutSeconds * 1000;
+  const int64_t deadline = monotonicMillis() + job.timeoutSeconds * 1000;
   bool reaped = child.poll(&result.waitStatus);
 
   while (outRead.valid() || errRead.valid() || !reaped) {
@@ -1397,15 +1397,15 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
   };
 
   if (file.has("setup")) {
-    ChildSpec spec;
-    spec.argv = {options.dvsql, "-s", "-c", vars.account};
-    spec.env = baseEnvironment();
-    applyEnvChanges(&spec.env);
-    for (const char* name : kDriverVariables) unsetVariable(&spec.env, name);
-    spec.input = setup;
-    spec.directory = tempDir.path();
-    spec.timeoutSeconds = limits.timeoutSeconds;
-    ChildResult result = runChild(spec);
+    ChildSpec job;
+    job.argv = {options.dvsql, "-s", "-c", vars.account};
+    job.env = baseEnvironment();
+    applyEnvChanges(&job.env);
+    for (const char* name : kDriverVariables) unsetVariable(&job.env, name);
+    job.input = setup;
+    job.directory = tempDir.path();
+    job.timeoutSeconds = limits.timeoutSeconds;
+    ChildResult result = runChild(job);
     // Row counts on standard output are expected; any diagnostics mean a broken setup.
     bool ok = !result.timedOut && WIFEXITED(result.waitStatus) &&
               WEXITSTATUS(result.waitStatus) == 0 && result.err.empty();
@@ -1426,9 +1426,9 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
   }
 
   // The env section comes after the driver variables, so a case may change or remove them.
-  ChildSpec spec;
-  spec.argv = args;
-  spec.argv.insert(spec.argv.begin(), options.dvsql);
+  ChildSpec job;
+  job.argv = args;
+  job.argv.insert(job.argv.begin(), options.dvsql);
   std::vector<std::string> mainEnv = baseEnvironment();
   if (useDriver) {
     setVariable(&mainEnv, "DVSQL_DCI", options.scriptDriver);
@@ -1436,12 +1436,12 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
     setVariable(&mainEnv, "DVSQL_DCI_LOG", logPath);
   }
   applyEnvChanges(&mainEnv);
-  spec.env = std::move(mainEnv);
-  spec.input = input;
-  spec.directory = tempDir.path();
-  spec.addressSpaceMiB = limits.addressSpaceMiB;
-  spec.timeoutSeconds = limits.timeoutSeconds;
-  ChildResult result = runChild(spec);
+  job.env = std::move(mainEnv);
+  job.input = input;
+  job.directory = tempDir.path();
+  job.addressSpaceMiB = limits.addressSpaceMiB;
+  job.timeoutSeconds = limits.timeoutSeconds;
+  ChildResult result = runChild(job);
 
   std::string log;
   bool haveLog = useDriver && readFile(logPath, &log);
