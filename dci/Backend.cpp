@@ -1,6 +1,8 @@
-// Chooses the backend for an account.
+// Chooses the backend for an account: PostgreSQL for URIs and conninfo text,
+// SQLite for anything else (a directory, or ":memory:").
 #include "dci/Backend.h"
 
+#include "dci/PgBackend.h"
 #include "dci/SqliteBackend.h"
 
 namespace dci {
@@ -9,6 +11,7 @@ std::unique_ptr<BackendConnection> connectBackend(const std::string& account,
                                                   const std::string& dataSource,
                                                   const ConnectionOptions& options,
                                                   DiagQueue* diags) {
+  if (isPostgresAccount(account)) return connectPostgres(account, dataSource, options, diags);
   return connectSqlite(account, dataSource, options, diags);
 }
 

@@ -1,6 +1,7 @@
 // Text helpers of the built-in driver.
 #include "dci/SqlText.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace dci {
@@ -127,38 +128,111 @@ bool isDataChangeStatement(const char* sql, std::size_t length) {
          keywordIs(word, n, "DELETE") || keywordIs(word, n, "REPLACE");
 }
 
-bool rewriteEmptyStrings(const char* sql, std::size_t length, std::string* out) {
+namespace {
+
+// Returns the position after an E'..' string that starts with its quote at p:
+// backslash escapes a character, '' is a quote.
+const char* skipEscapeString(const char* p, const char* end) {
+  for (const char* q = p + 1; q < end; ++q) {
+    if (*q == '\\') {
+      ++q;
+    } else if (*q == '\'') {
+      if (q + 1 < end && q[1] == '\'') {
+        ++q;
+        continue;
+      }
+      return q + 1;
+    }
+  }
+  return end;
+}
+
+// If p starts a dollar-quoted string ($$..$$ or $tag$..$tag$), returns the
+// position after it and sets *empty when its body is empty; otherwise p.
+const char* skipDollarString(const char* p, const char* end, bool* empty) {
+  const char* q = p + 1;
+  if (q < end && (std::isdigit(static_cast<unsigned char>(*q)) != 0)) return p;  // $1
+  while (q < end && *q != '$' && isIdentChar(*q)) ++q;
+  if (q >= end || *q != '$') return p;
+  std::size_t tagLength = static_cast<std::size_t>(q - p) + 1;  // "$tag$"
+  const char* body = q + 1;
+  for (const char* r = body; r + tagLength <= end; ++r) {
+    if (*r == '$' && std::memcmp(r, p, tagLength) == 0) {
+      *empty = r == body;
+      return r + tagLength;
+    }
+  }
+  *empty = false;
+  return end;
+}
+
+bool isLetter(char c, char lower) {
+  return c == lower || c == lower - 'a' + 'A';
+}
+
+}  // namespace
+
+bool rewriteEmptyStrings(const char* sql, std::size_t length, SqlDialect dialect,
+                         std::string* out) {
+  const bool postgres = dialect == SqlDialect::kPostgres;
   out->clear();
   out->reserve(length + 8);
   const char* end = sql + length;
   const char* copied = sql;  // start of the text not yet copied to *out
   bool replaced = false;
+  // Replaces [from, to), an empty string literal, by NULL, keeping it a token
+  // of its own.
+  auto replace = [&](const char* from, const char* to) {
+    out->append(copied, from);
+    if (!out->empty() && isIdentChar(out->back())) out->push_back(' ');
+    out->append("NULL");
+    if (to < end && isIdentChar(*to)) out->push_back(' ');
+    copied = to;
+    replaced = true;
+  };
   const char* p = sql;
   while (p < end) {
     char c = *p;
     const char* after = skipComment(p, end);
     if (after != p) {
       p = after;
-    } else if (c == '"' || c == '`') {
+    } else if (c == '"' || (!postgres && c == '`')) {
       p = skipQuoted(p, end, c);
-    } else if (c == '[') {
+    } else if (!postgres && c == '[') {
       p = skipQuoted(p, end, ']');
     } else if (c == '\'') {
       const char* close = skipQuoted(p, end, '\'');
-      // A blob literal X'' is preceded by a lone x that is not part of a word.
-      bool blob =
-          p > sql && (p[-1] == 'x' || p[-1] == 'X') && (p - 1 == sql || !isIdentChar(p[-2]));
-      if (close - p == 2 && !blob) {
-        out->append(copied, p);
-        if (!out->empty() && isIdentChar(out->back())) out->push_back(' ');
-        out->append("NULL");
-        if (close < end && isIdentChar(*close)) out->push_back(' ');
-        copied = close;
-        replaced = true;
-      }
+      if (close - p == 2) replace(p, close);
       p = close;
+    } else if (postgres && c == '$') {
+      bool empty = false;
+      const char* close = skipDollarString(p, end, &empty);
+      if (close == p) {
+        ++p;
+      } else {
+        if (empty) replace(p, close);
+        p = close;
+      }
     } else if (isIdentChar(c)) {
+      const char* word = p;
       while (p < end && isIdentChar(*p)) ++p;
+      // A one-letter word right before a quote may prefix a literal.
+      if (p - word != 1 || p >= end) continue;
+      if (*p == '\'' && (isLetter(c, 'x') || (postgres && isLetter(c, 'b')))) {
+        p = skipQuoted(p, end, '\'');  // binary or bit-string literal: not text
+      } else if (*p == '\'' && postgres && isLetter(c, 'e')) {
+        const char* close = skipEscapeString(p, end);
+        if (close - p == 2) replace(word, close);
+        p = close;
+      } else if (*p == '\'' && postgres && isLetter(c, 'n')) {
+        const char* close = skipQuoted(p, end, '\'');
+        if (close - p == 2) replace(word, close);
+        p = close;
+      } else if (postgres && isLetter(c, 'u') && end - p >= 2 && p[0] == '&' && p[1] == '\'') {
+        const char* close = skipQuoted(p + 1, end, '\'');
+        if (close - (p + 1) == 2) replace(word, close);
+        p = close;
+      }
     } else {
       ++p;
     }

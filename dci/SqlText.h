@@ -42,10 +42,19 @@ inline bool onlyTerminators(const char* p, const char* end) {
 // comments, is INSERT, UPDATE, DELETE or REPLACE.
 bool isDataChangeStatement(const char* sql, std::size_t length);
 
-// Copies sql[0, length) to *out with every empty string literal '' replaced by
-// NULL, leaving quoted identifiers, comments, blob literals (X'') and non-empty
-// strings alone. Returns true when something was replaced.
-bool rewriteEmptyStrings(const char* sql, std::size_t length, std::string* out);
+// The lexical rules of the backends' SQL that the driver must respect.
+enum class SqlDialect {
+  kSqlite,    // "..", [..] and `..` identifiers; X'..' blobs
+  kPostgres,  // ".." identifiers; E'..' with backslash escapes, U&'..', N'..', $tag$..$tag$,
+              // B'..' and X'..' bit strings
+};
+
+// Copies sql[0, length) to *out with every empty string literal ('', and for
+// PostgreSQL E'', N'', U&'' and $$$$) replaced by NULL, leaving identifiers,
+// comments, binary and bit-string literals and non-empty strings alone.
+// Returns true when something was replaced.
+bool rewriteEmptyStrings(const char* sql, std::size_t length, SqlDialect dialect,
+                         std::string* out);
 
 }  // namespace dci
 

@@ -83,10 +83,14 @@ TEST(StatementKindTest, FirstKeywordAfterSpaceAndComments) {
   EXPECT_FALSE(dataChange(""));
 }
 
-std::string rewrite(const char* sql) {
+std::string rewrite(const char* sql, SqlDialect dialect = SqlDialect::kSqlite) {
   std::string out;
-  rewriteEmptyStrings(sql, std::strlen(sql), &out);
+  rewriteEmptyStrings(sql, std::strlen(sql), dialect, &out);
   return out;
+}
+
+std::string rewritePg(const char* sql) {
+  return rewrite(sql, SqlDialect::kPostgres);
 }
 
 TEST(EmptyStringRewriteTest, ReplacesOnlyEmptyStringLiterals) {
@@ -105,8 +109,20 @@ TEST(EmptyStringRewriteTest, LeavesIdentifiersAndCommentsAlone) {
             rewrite("select \"''\", [''], `''` -- ''\n/* '' */"));
   EXPECT_EQ("select 'unterminated ''", rewrite("select 'unterminated ''"));
   std::string out;
-  EXPECT_FALSE(rewriteEmptyStrings("select 1", 8, &out));
+  EXPECT_FALSE(rewriteEmptyStrings("select 1", 8, SqlDialect::kSqlite, &out));
   EXPECT_EQ("select 1", out);
+}
+
+TEST(EmptyStringRewriteTest, PostgresLiteralForms) {
+  EXPECT_EQ("select NULL, NULL, NULL, NULL", rewritePg("select E'', n'', U&'', ''"));
+  EXPECT_EQ("select NULL, 'x'", rewritePg("select $$$$, 'x'"));
+  EXPECT_EQ("select $t$ '' $t$, NULL", rewritePg("select $t$ '' $t$, $a$$a$"));
+  // A backslash escapes the quote inside E'..': the string does not end early.
+  EXPECT_EQ("select E'\\'', NULL", rewritePg("select E'\\'', ''"));
+  EXPECT_EQ("select E'it\\'s', NULL", rewritePg("select E'it\\'s', ''"));
+  EXPECT_EQ("select B'', X'', $1", rewritePg("select B'', X'', $1"));
+  EXPECT_EQ("select \"''\" from a[1]", rewritePg("select \"''\" from a[1]"));
+  EXPECT_EQ("select NULL::text", rewritePg("select ''::text"));
 }
 
 }  // namespace

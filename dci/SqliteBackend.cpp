@@ -170,7 +170,7 @@ class SqliteConnection final : public BackendConnection {
 
   std::unique_ptr<BackendStatement> execute(const char* sql, std::size_t length,
                                             DiagQueue* diags) override {
-    if (options_.emptyNull && rewriteEmptyStrings(sql, length, &rewritten_)) {
+    if (options_.emptyNull && rewriteEmptyStrings(sql, length, SqlDialect::kSqlite, &rewritten_)) {
       sql = rewritten_.data();
       length = rewritten_.size();
     }
