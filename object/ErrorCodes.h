@@ -1,0 +1,99 @@
+// The framework's error codes (facility "NIHCL", index 31), in code order.
+#ifndef DV_OBJECT_ERRORCODES_H_
+#define DV_OBJECT_ERRORCODES_H_
+
+#include <cstdint>
+
+namespace dv {
+namespace nihcl {
+
+// Facility index of the framework's own errors.
+inline constexpr int32_t kFacility = 31;
+// The first code; the others follow in the order below.
+inline constexpr int32_t kFirstCode = kFacility << 12;
+inline constexpr int32_t kCodeCount = 75;
+
+enum Code : int32_t {
+  ACTIVE = 0x1F000,
+  ALLOCFAIL = 0x1F001,
+  ALLOCSIZE = 0x1F002,
+  AMBIGCASTDN = 0x1F003,
+  ASTACT = 0x1F004,
+  ASTBLK = 0x1F005,
+  ASTINACT = 0x1F006,
+  BADARGCL = 0x1F007,
+  BADARGCLM = 0x1F008,
+  BADARGSP = 0x1F009,
+  BADARGSPM = 0x1F00A,
+  BADCASTDN = 0x1F00B,
+  BADCLASS = 0x1F00C,
+  BADDAY = 0x1F00D,
+  BADDAYNAM = 0x1F00E,
+  BADERRNUM = 0x1F00F,
+  BADMODAY = 0x1F010,
+  BADMONAM = 0x1F011,
+  BADMONTH = 0x1F012,
+  BADPRI = 0x1F013,
+  BADRANGE = 0x1F014,
+  BADREGEX = 0x1F015,
+  BADSPEC = 0x1F016,
+  BADSTMBR = 0x1F017,
+  BADTIME = 0x1F018,
+  BADTRACETBL = 0x1F019,
+  CLTNEMPTY = 0x1F01A,
+  CPSEMWAIT = 0x1F01B,
+  DATERANGE = 0x1F01C,
+  DBLLNK = 0x1F01D,
+  DELLNK = 0x1F01E,
+  DLSEMWAIT = 0x1F01F,
+  DRVDCLASSRSP = 0x1F020,
+  DUPKEY = 0x1F021,
+  FCTNOV = 0x1F022,
+  FCTNUN = 0x1F023,
+  ILLEGALFCN = 0x1F024,
+  ILLEGALMFCN = 0x1F025,
+  INDEXRANGE = 0x1F026,
+  INVALIDPS = 0x1F027,
+  KEYNOTFOUND = 0x1F028,
+  MISSINGLNK = 0x1F029,
+  NOISA = 0x1F02A,
+  NOTINIT = 0x1F02B,
+  NYET = 0x1F02C,
+  OBNOTFOUND = 0x1F02D,
+  RDABSTCLASS = 0x1F02E,
+  RDBADSIG = 0x1F02F,
+  RDBADTYP = 0x1F030,
+  RDEOF = 0x1F031,
+  RDFAIL = 0x1F032,
+  RDREFERR = 0x1F033,
+  RDSYNERR = 0x1F034,
+  RDUNKCLASS = 0x1F035,
+  RDWRONGCLASS = 0x1F036,
+  READBINERR = 0x1F037,
+  READBINUNDFL = 0x1F038,
+  REMOVEERR = 0x1F039,
+  RESRUN = 0x1F03A,
+  RESTERM = 0x1F03B,
+  SCHEDCTOR = 0x1F03C,
+  SLICERANGE = 0x1F03D,
+  STACKOV = 0x1F03E,
+  STMBRREF = 0x1F03F,
+  STOREBINERR = 0x1F040,
+  STREFMBR = 0x1F041,
+  STROV = 0x1F042,
+  STSEMWAIT = 0x1F043,
+  SUBSTRERR = 0x1F044,
+  SUSTERM = 0x1F045,
+  UNKCLASS = 0x1F046,
+  VECTOREMPTY = 0x1F047,
+  VECTORLENGTH = 0x1F048,
+  VECTORSELECT = 0x1F049,
+  ZERODEN = 0x1F04A,
+};
+
+inline constexpr int32_t kLastCode = ZERODEN;
+
+}  // namespace nihcl
+}  // namespace dv
+
+#endif  // DV_OBJECT_ERRORCODES_H_
