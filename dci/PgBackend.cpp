@@ -41,6 +41,24 @@ std::string trimmed(const char* text) {
   return s;
 }
 
+// libpq's own messages may run over several lines with indented hints: each
+// line break and the blanks around it become one blank, so that a report stays
+// one readable line.
+std::string oneLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') {
+      out += text[i];
+      continue;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    while (i + 1 < text.size() && std::isspace(static_cast<unsigned char>(text[i + 1])) != 0) ++i;
+    out += ' ';
+  }
+  return out;
+}
+
 // Maps a SQLSTATE to the ODBC 2 state that the driver reports.
 const char* stateFor(const char* sqlstate) {
   struct Exact {
@@ -107,8 +125,8 @@ void addError(PGconn* conn, const PGresult* res, DiagQueue* diags) {
   const char* sqlstate = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
   if (sqlstate == nullptr) {
     // Raised by libpq itself: most often the connection is gone.
-    std::string text = trimmed(res != nullptr ? PQresultErrorMessage(res) : "");
-    if (text.empty()) text = trimmed(PQerrorMessage(conn));
+    std::string text = oneLine(trimmed(res != nullptr ? PQresultErrorMessage(res) : ""));
+    if (text.empty()) text = oneLine(trimmed(PQerrorMessage(conn)));
     if (text.empty()) text = "unknown client error";
     const char* state =
         PQstatus(conn) == CONNECTION_BAD ? state::kCommunicationLink : state::kGeneral;
@@ -128,6 +146,17 @@ void addError(PGconn* conn, const PGresult* res, DiagQueue* diags) {
 // Reads and discards the results that remain of the current query.
 void drainResults(PGconn* conn) {
   while (PGresult* res = PQgetResult(conn)) PQclear(res);
+}
+
+// True when the statement is COMMIT or END (of a transaction).
+bool isCommitStatement(const std::string& sql) {
+  std::size_t i = 0;
+  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])) != 0) ++i;
+  std::size_t word = i;
+  while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])) != 0) ++i;
+  std::string keyword = sql.substr(word, i - word);
+  for (char& c : keyword) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return keyword == "COMMIT" || keyword == "END";
 }
 
 bool isRowCountCommand(const char* status) {
@@ -223,7 +252,9 @@ class PgConnection final : public BackendConnection {
       query_.assign(sql, length);
     }
     NoticeScope scope(this, diags);
-    bool inUserTransaction = PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    PGTransactionStatusType before = PQtransactionStatus(conn_);
+    bool inUserTransaction = before != PQTRANS_IDLE;
+    TransactionWatch watch(this);
     if (PQsendQueryParams(conn_, query_.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 0) {
       addError(conn_, nullptr, diags);
       return nullptr;
@@ -239,6 +270,13 @@ class PgConnection final : public BackendConnection {
       case PGRES_COMMAND_OK: {
         const char* status = PQcmdStatus(res);
         int64_t rows = isRowCountCommand(status) ? std::atoll(PQcmdTuples(res)) : -1;
+        if (before == PQTRANS_INERROR && std::strcmp(status, "ROLLBACK") == 0 &&
+            isCommitStatement(query_)) {
+          diags->add(state::kGeneralWarning, 0,
+                     std::string(kSource) +
+                         "the transaction had failed: COMMIT rolled it back and nothing was "
+                         "committed");
+        }
         PQclear(res);
         drainResults(conn_);
         return std::make_unique<PgStatement>(rows);
@@ -272,10 +310,33 @@ class PgConnection final : public BackendConnection {
 
   void setOptions(const ConnectionOptions& options) override { options_ = options; }
 
+  // A connection that was lost keeps the state it last reported: a
+  // transaction open then was lost with it, uncommitted.
   bool inTransaction() const override {
+    if (PQstatus(conn_) == CONNECTION_BAD) return lastInTransaction_;
     PGTransactionStatusType status = PQtransactionStatus(conn_);
     return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
   }
+
+  // Records the transaction state that a call leaves while the connection is
+  // alive.
+  void noteTransactionState() {
+    if (PQstatus(conn_) == CONNECTION_BAD) return;
+    PGTransactionStatusType status = PQtransactionStatus(conn_);
+    if (status == PQTRANS_ACTIVE) return;  // a result is still being read
+    lastInTransaction_ = status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+  }
+
+  class TransactionWatch {
+   public:
+    explicit TransactionWatch(PgConnection* owner) : owner_(owner) {}
+    ~TransactionWatch() { owner_->noteTransactionState(); }
+    TransactionWatch(const TransactionWatch&) = delete;
+    TransactionWatch& operator=(const TransactionWatch&) = delete;
+
+   private:
+    PgConnection* owner_;
+  };
 
   int16_t maxColumnNameLength() const override { return kPgMaxColumnNameLength; }
 
@@ -297,8 +358,13 @@ class PgConnection final : public BackendConnection {
   static void onNotice(void* arg, const PGresult* res) {
     auto* self = static_cast<PgConnection*>(arg);
     if (self->noticeSink_ == nullptr) return;
+    // A plain notice carries SQLSTATE 00000 ("successful completion"): its
+    // severity says more.
     const char* sqlstate = PQresultErrorField(res, PG_DIAG_SQLSTATE);
-    if (sqlstate == nullptr) sqlstate = "01000";
+    if (sqlstate == nullptr || std::strcmp(sqlstate, "00000") == 0) {
+      sqlstate = PQresultErrorField(res, PG_DIAG_SEVERITY_NONLOCALIZED);
+      if (sqlstate == nullptr) sqlstate = "NOTICE";
+    }
     self->noticeSink_->add(state::kGeneralWarning, 0, serverMessage(res, sqlstate));
   }
 
@@ -306,6 +372,7 @@ class PgConnection final : public BackendConnection {
   ConnectionOptions options_;
   DiagQueue* noticeSink_ = nullptr;
   std::string query_;  // the statement as sent, reused between calls
+  bool lastInTransaction_ = false;
 };
 
 PgStatement::PgStatement(PgConnection* owner, PGconn* conn, PGresult* first, bool emptyNull,
@@ -341,6 +408,7 @@ PgStatement::~PgStatement() {
     }
     PgConnection::NoticeScope scope(owner_, nullptr);
     drainResults(conn_);
+    owner_->noteTransactionState();
   }
   releaseRow();
   PQclear(first_);
@@ -358,6 +426,7 @@ FetchResult PgStatement::fetch(DiagQueue* diags) {
   PGresult* res = PQgetResult(conn_);
   if (res == nullptr) {
     finished_ = true;
+    owner_->noteTransactionState();
     return FetchResult::kDone;
   }
   switch (PQresultStatus(res)) {
@@ -368,12 +437,14 @@ FetchResult PgStatement::fetch(DiagQueue* diags) {
       PQclear(res);
       drainResults(conn_);
       finished_ = true;
+      owner_->noteTransactionState();
       return FetchResult::kDone;
     default:
       addError(conn_, res, diags);
       PQclear(res);
       drainResults(conn_);
       finished_ = true;
+      owner_->noteTransactionState();
       return FetchResult::kError;
   }
 }
@@ -436,7 +507,7 @@ std::unique_ptr<BackendConnection> connectPostgres(const std::string& account,
     return nullptr;
   }
   if (PQstatus(conn) != CONNECTION_OK) {
-    diags->add(state::kCannotConnect, 0, kSource + trimmed(PQerrorMessage(conn)));
+    diags->add(state::kCannotConnect, 0, kSource + oneLine(trimmed(PQerrorMessage(conn))));
     PQfinish(conn);
     return nullptr;
   }

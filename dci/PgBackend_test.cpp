@@ -181,7 +181,7 @@ TEST_F(PgBackendTest, NoticesAreWarnings) {
   EXPECT_EQ(SQL_SUCCESS_WITH_INFO, s.exec("drop table if exists surely_not_there"));
   auto records = s.states(s.stmt());
   ASSERT_EQ(1u, records.size());
-  EXPECT_EQ(0u, records[0].find("01000 [dvsql][PostgreSQL] 00000: table \"surely_not_there\""))
+  EXPECT_EQ(0u, records[0].find("01000 [dvsql][PostgreSQL] NOTICE: table \"surely_not_there\""))
       << records[0];
   s.close();
 }

@@ -103,7 +103,7 @@ Object* Class::shallowCopy() const {
 }
 
 int Class::compare(const Object& other) const {
-  assertArgSpecies(other, Class::desc(), "compare");
+  if (!assertArgSpecies(other, Class::desc(), "compare")) return 0;
   return std::strcmp(name_, static_cast<const Class&>(other).name_);
 }
 

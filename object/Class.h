@@ -108,6 +108,24 @@ class Class : public Object {
   uint32_t number_ = 0;
 };
 
+// Declares the members that every class of the library defines for itself:
+// its descriptor, isA and _castdown.
+#define DV_CLASS_MEMBERS()                 \
+ public:                                   \
+  static const ::dv::Class& desc();        \
+  const ::dv::Class* isA() const override; \
+  void* _castdown(const ::dv::Class& target) const override;
+
+// Defines isA and _castdown for class Name with the single base Base.
+#define DV_DEFINE_CLASS_MEMBERS(Name, Base)                       \
+  const ::dv::Class* Name::isA() const {                          \
+    return &Name::desc();                                         \
+  }                                                               \
+  void* Name::_castdown(const ::dv::Class& target) const {        \
+    if (&target == &Name::desc()) return const_cast<Name*>(this); \
+    return Base::_castdown(target);                               \
+  }
+
 // A 32-bit left rotation by 3: the step of the signature computation.
 inline uint32_t rotateSignature(uint32_t s) {
   return (s << 3) | (s >> 29);

@@ -271,14 +271,18 @@ void Object::invalidSpecies(const Class& expected) const {
   setError(nihcl::BADSPEC, kDefaultSeverity, expected.name(), species()->name());
 }
 
-void Object::assertArgSpecies(const Object& arg, const Class& descriptor,
+bool Object::assertArgSpecies(const Object& arg, const Class& descriptor,
                               const char* operation) const {
-  if (!arg.isSpecies(descriptor)) invalidArgSpecies(arg, descriptor, operation);
+  if (arg.isSpecies(descriptor)) return true;
+  invalidArgSpecies(arg, descriptor, operation);
+  return false;
 }
 
-void Object::assertArgClass(const Object& arg, const Class& descriptor,
+bool Object::assertArgClass(const Object& arg, const Class& descriptor,
                             const char* operation) const {
-  if (!arg.isKindOf(descriptor)) invalidArgClass(arg, descriptor, operation);
+  if (arg.isKindOf(descriptor)) return true;
+  invalidArgClass(arg, descriptor, operation);
+  return false;
 }
 
 void Object::invalidCastdown(const Class& target) const {

@@ -163,9 +163,11 @@ class Object {
   // [BADSPEC] this object should have been of species `expected`.
   void invalidSpecies(const Class& expected) const;
   // Reports [BADARGSPM] naming `operation` unless arg.isSpecies(descriptor).
-  void assertArgSpecies(const Object& arg, const Class& descriptor, const char* operation) const;
+  // Returns whether arg passed, for callers that go on after a report.
+  bool assertArgSpecies(const Object& arg, const Class& descriptor, const char* operation) const;
   // Reports [BADARGCLM] naming `operation` unless arg.isKindOf(descriptor).
-  void assertArgClass(const Object& arg, const Class& descriptor, const char* operation) const;
+  // Returns whether arg passed.
+  bool assertArgClass(const Object& arg, const Class& descriptor, const char* operation) const;
   // [BADCASTDN] this object is no instance of `target`.
   void invalidCastdown(const Class& target) const;
   // For a class with two bases: the answer of _castdown from the results of

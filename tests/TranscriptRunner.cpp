@@ -5,6 +5,10 @@
 //
 // Exit status: 0 the case passed, 1 it failed, 2 the case file or the command line is
 // wrong or the runner itself hit a system error, 77 the case was skipped.
+//
+// A case runs on SQLite (an account directory in the case's temporary directory) or, with
+// --backend postgresql, on a database of its own that the runner creates for it in the
+// PostgreSQL cluster named by DVSQL_TEST_PG and drops afterwards.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -686,8 +690,9 @@ struct SectionKind {
 };
 
 constexpr SectionKind kSectionKinds[] = {
-    {"args", false}, {"stdin", true}, {"stdout", true}, {"stderr", true}, {"status", false},
-    {"env", false},  {"setup", true}, {"driver", true}, {"log", true},    {"limits", false},
+    {"args", false},   {"stdin", true},   {"stdout", true},    {"stderr", true},
+    {"status", false}, {"env", false},    {"setup", true},     {"driver", true},
+    {"log", true},     {"limits", false}, {"backends", false},
 };
 
 struct Section {
@@ -788,7 +793,10 @@ struct Vars {
   std::string account;
   std::string tmp;
   std::string dvsql;
-  std::string driver;  // the scripted driver library
+  std::string driver;    // the scripted driver library
+  std::string backend;   // the backend's name in dvsql's messages
+  std::string database;  // PostgreSQL: the case's database; else empty
+  std::string pghost;    // PostgreSQL: the host (socket directory) of the cluster; else empty
 };
 
 // One piece of a section after substitution.
@@ -826,10 +834,10 @@ std::vector<Piece> substitute(std::string_view raw, bool expected, const Vars& v
     if (total > kMaxExpandedBytes) site.fail(offset, "the section expands to more than 1 GiB");
     pieces.push_back(Piece{kind, std::move(text), offset});
   };
-  const std::pair<std::string_view, const std::string*> named[] = {{"{account}", &vars.account},
-                                                                   {"{tmp}", &vars.tmp},
-                                                                   {"{dvsql}", &vars.dvsql},
-                                                                   {"{driver}", &vars.driver}};
+  const std::pair<std::string_view, const std::string*> named[] = {
+      {"{account}", &vars.account}, {"{tmp}", &vars.tmp},         {"{dvsql}", &vars.dvsql},
+      {"{driver}", &vars.driver},   {"{backend}", &vars.backend}, {"{database}", &vars.database},
+      {"{pghost}", &vars.pghost}};
 
   std::size_t textStart = 0;
   std::size_t i = 0;
@@ -1061,6 +1069,58 @@ Limits parseLimits(const CaseFile& file, const Vars& vars) {
   return limits;
 }
 
+enum class Backend { kSqlite, kPostgres };
+
+constexpr std::pair<std::string_view, Backend> kBackendNames[] = {
+    {"sqlite", Backend::kSqlite}, {"postgresql", Backend::kPostgres}};
+
+const char* backendKeyword(Backend backend) {
+  return backend == Backend::kSqlite ? "sqlite" : "postgresql";
+}
+
+// The source name the backend puts in dvsql's diagnostics: "[dvsql][SQLite] ...".
+const char* backendSource(Backend backend) {
+  return backend == Backend::kSqlite ? "SQLite" : "PostgreSQL";
+}
+
+bool parseBackendName(std::string_view word, Backend* backend) {
+  for (const auto& [name, value] : kBackendNames) {
+    if (word == name) {
+      *backend = value;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The backends section: one line naming each backend the case runs on. A case without
+// it is an SQLite case.
+std::vector<Backend> parseBackends(const CaseFile& file, const Vars& vars) {
+  if (!file.has("backends")) return {Backend::kSqlite};
+  std::vector<Backend> backends;
+  bool haveLine = false;
+  forEachLine(file, "backends", vars, [&](const std::string& line, const Site& site) {
+    std::vector<std::string_view> words = splitBlanks(line);
+    if (words.empty()) return;
+    if (haveLine) site.fail(0, "the backends section holds one line");
+    haveLine = true;
+    for (std::string_view word : words) {
+      Backend backend;
+      if (!parseBackendName(word, &backend)) {
+        site.fail(0, "unknown backend '" + escaped(word) + "' (sqlite or postgresql)");
+      }
+      if (std::find(backends.begin(), backends.end(), backend) != backends.end()) {
+        site.fail(0, "backend '" + escaped(word) + "' given twice");
+      }
+      backends.push_back(backend);
+    }
+  });
+  if (backends.empty()) {
+    caseError(file.path, file.section("backends").headerLine, "the backends section is empty");
+  }
+  return backends;
+}
+
 // ---------------------------------------------------------------------------------------
 // Comparing and reporting
 
@@ -1193,24 +1253,30 @@ std::string describeWaitStatus(int status) {
 }
 
 // Writes text in case-section syntax: header lines escaped, braces that would start a
-// substitution doubled, and the case's own paths written as their substitutions.
+// substitution doubled, and the case's own paths (and PostgreSQL account) written as their
+// substitutions.
 std::string toCaseSyntax(std::string_view text, const Vars& vars) {
-  std::vector<std::pair<std::string_view, std::string_view>> paths = {{vars.account, "{account}"},
-                                                                      {vars.tmp, "{tmp}"},
-                                                                      {vars.dvsql, "{dvsql}"},
-                                                                      {vars.driver, "{driver}"}};
+  std::vector<std::pair<std::string_view, std::string_view>> paths = {
+      {vars.account, "{account}"}, {vars.tmp, "{tmp}"},           {vars.dvsql, "{dvsql}"},
+      {vars.driver, "{driver}"},   {vars.database, "{database}"}, {vars.pghost, "{pghost}"}};
   std::stable_sort(paths.begin(), paths.end(),
                    [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-  static constexpr std::string_view kTokens[] = {"{{",       "{account}", "{tmp}",   "{dvsql}",
-                                                 "{driver}", "{int}",     "{repeat:"};
+  static constexpr std::string_view kTokens[] = {"{{",       "{account}", "{tmp}",      "{dvsql}",
+                                                 "{driver}", "{backend}", "{database}", "{pghost}",
+                                                 "{int}",    "{repeat:"};
+  // Only these bytes can start something to rewrite; all others are copied at once.
+  bool starts[256] = {};
+  starts[static_cast<unsigned char>('{')] = true;
+  for (const auto& path : paths) {
+    if (!path.first.empty()) starts[static_cast<unsigned char>(path.first[0])] = true;
+  }
   std::string out;
   out.reserve(text.size() + text.size() / 16);
   bool lineStart = true;
   std::size_t i = 0;
   while (i < text.size()) {
     char next = text[i];
-    // Paths are absolute, so only a slash or a brace can start something to rewrite.
-    if (!lineStart && next != '/' && next != '{') {
+    if (!lineStart && !starts[static_cast<unsigned char>(next)]) {
       out += next;
       ++i;
       lineStart = next == '\n';
@@ -1258,14 +1324,15 @@ struct Options {
   std::string dvsql;
   std::string scriptDriver;
   std::string casePath;
+  Backend backend = Backend::kSqlite;
   bool sanitized = false;
   bool keep = false;
   bool print = false;
 };
 
 constexpr char kUsage[] =
-    "usage: transcript_runner --dvsql PATH [--script-driver PATH] [--sanitized] [--keep] "
-    "[--print] CASE-FILE";
+    "usage: transcript_runner --dvsql PATH [--script-driver PATH] [--backend sqlite|postgresql] "
+    "[--sanitized] [--keep] [--print] CASE-FILE";
 
 Options parseOptions(int argc, char** argv) {
   Options options;
@@ -1285,6 +1352,13 @@ Options parseOptions(int argc, char** argv) {
     };
     if (value("--dvsql", &options.dvsql) || value("--script-driver", &options.scriptDriver))
       continue;
+    std::string backend;
+    if (value("--backend", &backend)) {
+      if (!parseBackendName(backend, &options.backend)) {
+        throw RunnerError("unknown backend '" + backend + "' (sqlite or postgresql)\n" + kUsage);
+      }
+      continue;
+    }
     if (arg == "--sanitized") {
       options.sanitized = true;
     } else if (arg == "--keep") {
@@ -1321,12 +1395,13 @@ std::string caseName(const std::string& path) {
 
 constexpr const char* kDriverVariables[] = {"DVSQL_DCI", "DVSQL_DCI_SCRIPT", "DVSQL_DCI_LOG"};
 
-// The environment of dvsql: the runner's own without DVSQL_* variables, so that a
-// developer's settings cannot change the outcome of a case.
+// The environment of dvsql: the runner's own without DVSQL_* variables and without libpq's
+// PG* variables (PGHOST, PGDATESTYLE, PGTZ, ...), so that a developer's settings cannot
+// change the outcome of a case.
 std::vector<std::string> baseEnvironment() {
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (!startsWith(*entry, "DVSQL_")) env.emplace_back(*entry);
+    if (!startsWith(*entry, "DVSQL_") && !startsWith(*entry, "PG")) env.emplace_back(*entry);
   }
   return env;
 }
@@ -1351,9 +1426,106 @@ void writeOut(std::string_view text) {
   }
 }
 
+bool succeeded(const ChildResult& result) {
+  return !result.timedOut && WIFEXITED(result.waitStatus) && WEXITSTATUS(result.waitStatus) == 0 &&
+         result.err.empty();
+}
+
+// Describes a helper run of dvsql (setup, creating or dropping the database) that failed.
+void reportHelperFailure(std::string* report, const std::string& what, const std::string& label,
+                         const ChildResult& result, long timeoutSeconds) {
+  *report += what + " failed: ";
+  if (result.timedOut) {
+    *report += "timed out after " + std::to_string(timeoutSeconds) + " s\n";
+  } else if (result.err.empty()) {
+    *report += describeWaitStatus(result.waitStatus) + "\n";
+  } else {
+    *report += describeWaitStatus(result.waitStatus) + ", and it reported errors\n";
+  }
+  reportContent(report, label + " stdout", result.out);
+  reportContent(report, label + " stderr", result.err);
+}
+
+// Runs `dvsql -s -c account` on sql.
+ChildResult runDvsqlScript(const Options& options, const std::string& account, std::string_view sql,
+                           std::vector<std::string> env, const std::string& directory,
+                           long timeoutSeconds) {
+  ChildSpec job;
+  job.argv = {options.dvsql, "-s", "-c", account};
+  job.env = std::move(env);
+  job.input = sql;
+  job.directory = directory;
+  job.timeoutSeconds = timeoutSeconds;
+  return runChild(job);
+}
+
+constexpr char kPgVariable[] = "DVSQL_TEST_PG";
+// The database that the runner connects to for creating and dropping a case's database.
+constexpr char kPgMaintenanceDatabase[] = "postgres";
+
+// The case's own PostgreSQL database: dv_<case name>_<pid>, within the 63 bytes of a name
+// and without characters that would need quoting.
+std::string pgDatabaseName(const std::string& caseName) {
+  std::string name = "dv_";
+  for (char c : caseName) {
+    if (name.size() >= 40) break;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    name += (isDigit(c) || (c >= 'a' && c <= 'z')) ? c : '_';
+  }
+  return name + "_" + std::to_string(::getpid());
+}
+
+// The case's account and database on the backend the runner was asked for.
+struct Target {
+  Backend backend = Backend::kSqlite;
+  std::string account;
+  std::string conninfo;  // PostgreSQL: DVSQL_TEST_PG, empty when it is not set
+  std::string database;  // PostgreSQL: the case's database
+  std::string host;      // PostgreSQL: the conninfo's host value
+};
+
+// The value of `keyword` in simple conninfo text (keyword=value words, no quoting).
+std::string conninfoValue(std::string_view conninfo, std::string_view keyword) {
+  std::string value;
+  for (std::string_view word : splitBlanks(conninfo)) {
+    if (word.size() > keyword.size() && word[keyword.size()] == '=' && startsWith(word, keyword)) {
+      value = std::string(word.substr(keyword.size() + 1));
+    }
+  }
+  return value;
+}
+
+Target makeTarget(const Options& options, const std::string& caseName, const TempDir& tempDir) {
+  Target target;
+  target.backend = options.backend;
+  if (options.backend == Backend::kSqlite) {
+    target.account = tempDir.path() + "/account";
+    return target;
+  }
+  const char* conninfo = std::getenv(kPgVariable);
+  if (conninfo == nullptr || *conninfo == '\0') return target;
+  target.conninfo = conninfo;
+  // The runner appends dbname=..., which works only on keyword=value text.
+  if (startsWith(target.conninfo, "postgresql://") || startsWith(target.conninfo, "postgres://")) {
+    throw RunnerError(std::string(kPgVariable) +
+                      " must be key=value conninfo text (host=... port=... user=...), not a URI");
+  }
+  target.database = pgDatabaseName(caseName);
+  target.host = conninfoValue(target.conninfo, "host");
+  target.account = target.conninfo + " dbname=" + target.database;
+  return target;
+}
+
 // Runs the case in its temporary directory; returns the runner's exit status.
-int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir) {
-  Vars vars{tempDir.path() + "/account", tempDir.path(), options.dvsql, options.scriptDriver};
+int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir,
+            const Target& target) {
+  Vars vars{target.account,
+            tempDir.path(),
+            options.dvsql,
+            options.scriptDriver,
+            backendSource(target.backend),
+            target.database,
+            target.host};
 
   // Parse and expand everything first: a fault in the case shows before anything runs.
   std::vector<std::string> args = parseArgs(file, vars);
@@ -1370,18 +1542,29 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
   std::vector<Piece> expectedOut = expectedPieces("stdout");
   std::vector<Piece> expectedErr = expectedPieces("stderr");
   std::vector<Piece> expectedLog = expectedPieces("log");
+  std::vector<Backend> backends = parseBackends(file, vars);
   bool useDriver = file.has("driver");
+
+  if (std::find(backends.begin(), backends.end(), target.backend) == backends.end()) {
+    writeOut(std::string("skipped: not a ") + backendKeyword(target.backend) + " case\n");
+    return kExitSkip;
+  }
+  if (target.backend == Backend::kPostgres && target.conninfo.empty()) {
+    writeOut(std::string("skipped: ") + kPgVariable + " is not set\n");
+    return kExitSkip;
+  }
   if (useDriver && options.scriptDriver.empty()) {
     throw RunnerError("the case has a 'driver' section but no --script-driver was given");
   }
-
   if (options.sanitized && limits.addressSpaceMiB != 0) {
     writeOut("skipped: address-space limit under sanitizers\n");
     return kExitSkip;
   }
-  std::string report;
 
-  if (::mkdir(vars.account.c_str(), 0700) != 0) throwErrno("cannot make " + vars.account);
+  // An SQLite account is a directory; a PostgreSQL database was made by the caller.
+  if (target.backend == Backend::kSqlite && ::mkdir(vars.account.c_str(), 0700) != 0) {
+    throwErrno("cannot make " + vars.account);
+  }
   std::string scriptPath = tempDir.path() + "/driver.script";
   std::string logPath = tempDir.path() + "/driver.log";
   if (useDriver) writeFile(scriptPath, driver);
@@ -1396,99 +1579,131 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
     }
   };
 
-  if (file.has("setup")) {
+  // Setup and main run; on PostgreSQL between creating and dropping the case's database.
+  auto runSetupAndMain = [&]() -> int {
+    std::string report;
+    if (file.has("setup")) {
+      std::vector<std::string> env = baseEnvironment();
+      applyEnvChanges(&env);
+      for (const char* name : kDriverVariables) unsetVariable(&env, name);
+      ChildResult result = runDvsqlScript(options, vars.account, setup, std::move(env),
+                                          tempDir.path(), limits.timeoutSeconds);
+      // Row counts on standard output are expected; any diagnostics mean a broken setup.
+      if (!succeeded(result)) {
+        reportHelperFailure(&report, "setup (dvsql -s -c {account})", "setup", result,
+                            limits.timeoutSeconds);
+        writeOut(report);
+        return kExitFail;
+      }
+    }
+
+    // The env section comes after the driver variables, so a case may change or remove them.
     ChildSpec job;
-    job.argv = {options.dvsql, "-s", "-c", vars.account};
-    job.env = baseEnvironment();
-    applyEnvChanges(&job.env);
-    for (const char* name : kDriverVariables) unsetVariable(&job.env, name);
-    job.input = setup;
+    job.argv = args;
+    job.argv.insert(job.argv.begin(), options.dvsql);
+    std::vector<std::string> mainEnv = baseEnvironment();
+    if (useDriver) {
+      setVariable(&mainEnv, "DVSQL_DCI", options.scriptDriver);
+      setVariable(&mainEnv, "DVSQL_DCI_SCRIPT", scriptPath);
+      setVariable(&mainEnv, "DVSQL_DCI_LOG", logPath);
+    }
+    applyEnvChanges(&mainEnv);
+    job.env = std::move(mainEnv);
+    job.input = input;
     job.directory = tempDir.path();
+    job.addressSpaceMiB = limits.addressSpaceMiB;
     job.timeoutSeconds = limits.timeoutSeconds;
     ChildResult result = runChild(job);
-    // Row counts on standard output are expected; any diagnostics mean a broken setup.
-    bool ok = !result.timedOut && WIFEXITED(result.waitStatus) &&
-              WEXITSTATUS(result.waitStatus) == 0 && result.err.empty();
-    if (!ok) {
-      report += "setup (dvsql -s -c {account}) failed: ";
-      if (result.timedOut) {
-        report += "timed out after " + std::to_string(limits.timeoutSeconds) + " s\n";
-      } else if (result.err.empty()) {
-        report += describeWaitStatus(result.waitStatus) + "\n";
-      } else {
-        report += describeWaitStatus(result.waitStatus) + ", and it reported errors\n";
-      }
-      reportContent(&report, "setup stdout", result.out);
-      reportContent(&report, "setup stderr", result.err);
-      writeOut(report);
-      return kExitFail;
+
+    std::string log;
+    bool haveLog = useDriver && readFile(logPath, &log);
+    if (options.keep) {
+      writeFile(tempDir.path() + "/actual.stdout", result.out);
+      writeFile(tempDir.path() + "/actual.stderr", result.err);
     }
-  }
 
-  // The env section comes after the driver variables, so a case may change or remove them.
-  ChildSpec job;
-  job.argv = args;
-  job.argv.insert(job.argv.begin(), options.dvsql);
-  std::vector<std::string> mainEnv = baseEnvironment();
-  if (useDriver) {
-    setVariable(&mainEnv, "DVSQL_DCI", options.scriptDriver);
-    setVariable(&mainEnv, "DVSQL_DCI_SCRIPT", scriptPath);
-    setVariable(&mainEnv, "DVSQL_DCI_LOG", logPath);
-  }
-  applyEnvChanges(&mainEnv);
-  job.env = std::move(mainEnv);
-  job.input = input;
-  job.directory = tempDir.path();
-  job.addressSpaceMiB = limits.addressSpaceMiB;
-  job.timeoutSeconds = limits.timeoutSeconds;
-  ChildResult result = runChild(job);
-
-  std::string log;
-  bool haveLog = useDriver && readFile(logPath, &log);
-  if (options.keep) {
-    writeFile(tempDir.path() + "/actual.stdout", result.out);
-    writeFile(tempDir.path() + "/actual.stderr", result.err);
-  }
-
-  bool passed = true;
-  if (result.timedOut) {
-    report += "dvsql timed out after " + std::to_string(limits.timeoutSeconds) + " s\n";
-    reportContent(&report, "stdout so far", result.out);
-    reportContent(&report, "stderr so far", result.err);
-    passed = false;
-  } else {
-    passed &= comparePart(&report, "stdout", expectedOut, result.out);
-    passed &= comparePart(&report, "stderr", expectedErr, result.err);
-    bool statusOk =
-        WIFEXITED(result.waitStatus) && WEXITSTATUS(result.waitStatus) == expectedStatus;
-    if (!statusOk) {
-      report += "status differs: expected exit status " + std::to_string(expectedStatus) +
-                ", actual " + describeWaitStatus(result.waitStatus) + "\n";
-      passed = false;
-    }
-    if (file.has("log")) {
-      // A driver that was never loaded made no calls: its missing log is an empty one.
-      bool logOk = comparePart(&report, "log", expectedLog, log);
-      if (!logOk && !haveLog) report += "(the driver wrote no log file: it was never loaded)\n";
-      passed &= logOk;
-    }
-  }
-
-  if (options.print) {
-    report += "actual output in case syntax:\n";
-    if (!result.out.empty()) appendSection(&report, "stdout", result.out, vars);
-    if (!result.err.empty()) appendSection(&report, "stderr", result.err, vars);
+    bool passed = true;
     if (result.timedOut) {
-      report += "=== status\ntimed out\n";
-    } else if (!WIFEXITED(result.waitStatus)) {
-      report += "=== status\n" + describeWaitStatus(result.waitStatus) + "\n";
-    } else if (WEXITSTATUS(result.waitStatus) != 0) {
-      report += "=== status\n" + std::to_string(WEXITSTATUS(result.waitStatus)) + "\n";
+      report += "dvsql timed out after " + std::to_string(limits.timeoutSeconds) + " s\n";
+      reportContent(&report, "stdout so far", result.out);
+      reportContent(&report, "stderr so far", result.err);
+      passed = false;
+    } else {
+      passed &= comparePart(&report, "stdout", expectedOut, result.out);
+      passed &= comparePart(&report, "stderr", expectedErr, result.err);
+      bool statusOk =
+          WIFEXITED(result.waitStatus) && WEXITSTATUS(result.waitStatus) == expectedStatus;
+      if (!statusOk) {
+        report += "status differs: expected exit status " + std::to_string(expectedStatus) +
+                  ", actual " + describeWaitStatus(result.waitStatus) + "\n";
+        passed = false;
+      }
+      if (file.has("log")) {
+        // A driver that was never loaded made no calls: its missing log is an empty one.
+        bool logOk = comparePart(&report, "log", expectedLog, log);
+        if (!logOk && !haveLog) report += "(the driver wrote no log file: it was never loaded)\n";
+        passed &= logOk;
+      }
     }
-    if (haveLog) appendSection(&report, "log", log, vars);
+
+    if (options.print) {
+      report += "actual output in case syntax:\n";
+      if (!result.out.empty()) appendSection(&report, "stdout", result.out, vars);
+      if (!result.err.empty()) appendSection(&report, "stderr", result.err, vars);
+      if (result.timedOut) {
+        report += "=== status\ntimed out\n";
+      } else if (!WIFEXITED(result.waitStatus)) {
+        report += "=== status\n" + describeWaitStatus(result.waitStatus) + "\n";
+      } else if (WEXITSTATUS(result.waitStatus) != 0) {
+        report += "=== status\n" + std::to_string(WEXITSTATUS(result.waitStatus)) + "\n";
+      }
+      if (haveLog) appendSection(&report, "log", log, vars);
+    }
+    writeOut(report);
+    return passed ? kExitPass : kExitFail;
+  };
+
+  if (target.backend == Backend::kSqlite) return runSetupAndMain();
+
+  // Creating and dropping the database is the runner's business: it gets the plain
+  // environment, and at least the default timeout whatever the case asks for.
+  const std::string maintenance = target.conninfo + " dbname=" + kPgMaintenanceDatabase;
+  const long helperTimeout = std::max<long>(limits.timeoutSeconds, kDefaultTimeoutSeconds);
+  auto runMaintenance = [&](const std::string& sql) {
+    return runDvsqlScript(options, maintenance, sql, baseEnvironment(), tempDir.path(),
+                          helperTimeout);
+  };
+  std::string report;
+  ChildResult created = runMaintenance("create database " + target.database + "\n");
+  if (!succeeded(created)) {
+    reportHelperFailure(
+        &report, "creating database " + target.database + " (dvsql -s -c '" + maintenance + "')",
+        "create", created, helperTimeout);
+    writeOut(report);
+    return kExitFail;
   }
-  writeOut(report);
-  return passed ? kExitPass : kExitFail;
+  const std::string drop = "drop database " + target.database + " with (force)\n";
+  int status;
+  try {
+    status = runSetupAndMain();
+  } catch (const Interrupted&) {
+    throw;  // the runner must die now; the cluster is a throwaway one
+  } catch (...) {
+    if (!options.keep) runMaintenance(drop);
+    throw;
+  }
+  if (options.keep) {
+    writeOut("kept: database " + target.database + " (account '" + target.account + "')\n");
+    return status;
+  }
+  ChildResult dropped = runMaintenance(drop);
+  if (!succeeded(dropped)) {
+    reportHelperFailure(&report, "dropping database " + target.database, "drop", dropped,
+                        helperTimeout);
+    writeOut(report);
+    return kExitFail;
+  }
+  return status;
 }
 
 int runMain(int argc, char** argv) {
@@ -1505,8 +1720,9 @@ int runMain(int argc, char** argv) {
   data.clear();
   data.shrink_to_fit();
   checkInterrupted();
-  TempDir tempDir(caseName(options.casePath), options.keep);
-  return runCase(options, file, tempDir);
+  std::string name = caseName(options.casePath);
+  TempDir tempDir(name, options.keep);
+  return runCase(options, file, tempDir, makeTarget(options, name, tempDir));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 An empty line sends nothing and is not echoed; a line of blanks is sent (and
 shows nothing: it is no query and no modification). With -x each statement is
 echoed before it runs.
+=== backends
+sqlite postgresql
 === args
 -x -c {account}
 === stdin

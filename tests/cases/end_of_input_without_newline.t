@@ -1,4 +1,6 @@
 A last line without a newline is discarded at the end of input.
+=== backends
+sqlite postgresql
 === setup
 create table t (n integer)
 === args

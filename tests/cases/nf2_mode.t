@@ -1,5 +1,7 @@
 -m2 selects NF2 mode: no 1NF option is set; SQLite's tables are flat, so
 results look the same.
+=== backends
+sqlite postgresql
 === args
 -s -m2 {account}
 === stdin

@@ -1,5 +1,7 @@
 End of input at "(more)" turns pausing off: the remaining records follow without
 pauses, then the loop ends at the end of input and the session closes normally.
+=== backends
+sqlite postgresql
 === setup
 create table t (n integer)
 insert into t values (1), (2), (3)

@@ -1,6 +1,8 @@
 A reply longer than the 20,479-character reply buffer is read to the end of its
 line and leaves pausing on; it is not an error. A "q" that only ends an
 overlong reply does not stop pausing.
+=== backends
+sqlite postgresql
 === setup
 create table t (n integer)
 insert into t values (1), (2), (3), (4)

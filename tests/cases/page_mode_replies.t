@@ -2,6 +2,8 @@ Page mode (the default): "(more)" after every record but the last. An empty or
 other reply keeps pausing; "q" stops pausing for the rest of that result only,
 whose records then follow separated by empty lines. The next query pauses again,
 and a single record has no pause.
+=== backends
+sqlite postgresql
 === setup
 create table t (n integer)
 insert into t values (1), (2), (3), (4), (5)

@@ -1,5 +1,7 @@
 -ps: silent with page mode off, as for scripts: no prompts, no pauses, records
 separated by empty lines. Reply-like lines are statements here.
+=== backends
+sqlite postgresql
 === setup
 create table t (n integer)
 insert into t values (1), (2)

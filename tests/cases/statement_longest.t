@@ -1,4 +1,6 @@
 A statement of exactly 20,479 characters fits the statement buffer and runs.
+=== backends
+sqlite postgresql
 === args
 -s {account}
 === stdin

@@ -1,6 +1,8 @@
 With -t a modification prints its row count, then the timing line; a query
 prints its records, row count and timing line; a statement that is neither
 prints nothing, not even a timing line. The clock counts whole seconds.
+=== backends
+sqlite postgresql
 === args
 -st {account}
 === stdin
