@@ -57,6 +57,7 @@ struct Stmt final : HandleObject {
   DciHandle conn;
   State state = State::kAllocated;
   std::unique_ptr<BackendStatement> result;
+  int columns = 0;     // result->columnCount(), kept for the per-value calls
   bool onRow = false;  // the last fetch delivered a row
   // SQLGetData may return a long value in parts: the column being read and how
   // much of its text has been handed out.
@@ -70,6 +71,8 @@ struct Stmt final : HandleObject {
     partDone = false;
   }
 };
+
+void forgetCachedStatement();
 
 struct Slot {
   int generation = 0;
@@ -113,6 +116,7 @@ class HandleTable {
 
   // REQUIRES: handle is live.
   void remove(DciHandle handle) {
+    forgetCachedStatement();
     Slot& slot = slots_[static_cast<std::size_t>(handle & 0xFFFF) - 1];
     slot.object.reset();
     slot.generation = slot.generation == kMaxGeneration ? 0 : slot.generation + 1;
@@ -138,6 +142,15 @@ HandleTable& handles() {
   return table;
 }
 
+// The statement handle looked up last: SQLGetData and SQLFetch are called for
+// one statement millions of times in a row. Plain data, constant-initialized;
+// cleared whenever a handle is freed.
+struct StatementCache {
+  DciHandle handle;
+  Stmt* stmt;
+};
+StatementCache statementCache = {DCI_NULL_HANDLE, nullptr};
+
 // Diagnostics of calls that have no handle to report on (SQLAllocEnv), read by
 // SQLError with three null handles.
 DiagQueue& globalDiags() {
@@ -145,8 +158,17 @@ DiagQueue& globalDiags() {
   return queue;
 }
 
-DciReturn fail(DiagQueue* diags, const char* state, const char* message) {
-  diags->add(state, 0, std::string(kSource) + message);
+// Queues a driver record; a record that cannot be made for want of memory is
+// dropped rather than thrown across the C interface.
+void addRecord(DiagQueue* diags, const char* state, const char* message) noexcept {
+  try {
+    diags->add(state, 0, std::string(kSource) + message);
+  } catch (...) {
+  }
+}
+
+DciReturn fail(DiagQueue* diags, const char* state, const char* message) noexcept {
+  addRecord(diags, state, message);
   return SQL_ERROR;
 }
 
@@ -220,8 +242,15 @@ T clampTo(int64_t value) {
   return static_cast<T>(value);
 }
 
+void forgetCachedStatement() {
+  statementCache = {DCI_NULL_HANDLE, nullptr};
+}
+
 Stmt* findStmt(DciHandle handle) {
-  return handles().find<Stmt>(handle, Kind::kStmt);
+  if (handle == statementCache.handle && handle != DCI_NULL_HANDLE) return statementCache.stmt;
+  Stmt* stmt = handles().find<Stmt>(handle, Kind::kStmt);
+  if (stmt != nullptr) statementCache = {handle, stmt};
+  return stmt;
 }
 Conn* findConn(DciHandle handle) {
   return handles().find<Conn>(handle, Kind::kConn);
@@ -381,7 +410,8 @@ static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cb
     stmt->resetParts();
     stmt->result = conn->backend->execute(szSqlStr, length, diags);
     if (!stmt->result) return SQL_ERROR;
-    stmt->state = stmt->result->columnCount() > 0 ? Stmt::State::kCursor : Stmt::State::kExecuted;
+    stmt->columns = stmt->result->columnCount();
+    stmt->state = stmt->columns > 0 ? Stmt::State::kCursor : Stmt::State::kExecuted;
     return succeeded(*diags);
   });
 }
@@ -393,7 +423,7 @@ static DciReturn dciNumResultCols(DciHandle hstmt, int16_t* pccol) {
   if (pccol == nullptr)
     return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
   if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
-  *pccol = clampTo<int16_t>(stmt->result->columnCount());
+  *pccol = clampTo<int16_t>(stmt->columns);
   return SQL_SUCCESS;
 }
 
@@ -416,7 +446,7 @@ static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDesc
   clearDiags(diags);
   return guarded(diags, [&]() -> DciReturn {
     if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
-    int columns = stmt->result->columnCount();
+    int columns = stmt->columns;
     if (fDescType == SQL_COLUMN_COUNT) {
       if (pfDesc != nullptr) *pfDesc = columns;
       return SQL_SUCCESS;
@@ -465,68 +495,67 @@ static DciReturn dciFetch(DciHandle hstmt) {
 
 static DciReturn dciGetData(DciHandle hstmt, uint16_t icol, int16_t fCType, void* rgbValue,
                             int32_t cbValueMax, int32_t* pcbValue) {
+  // Called once per value: nothing here allocates but the truncation record.
   Stmt* stmt = findStmt(hstmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   DiagQueue* diags = &stmt->diags;
   clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
-    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
-    if (stmt->state != Stmt::State::kCursor || !stmt->onRow) {
-      return fail(diags, state::kCursorState, "Invalid cursor state");
-    }
-    if (icol < 1 || icol > stmt->result->columnCount()) {
-      return fail(diags, state::kColumnNumber, "Invalid column number");
-    }
-    if (fCType != SQL_C_CHAR && fCType != kDefaultCType) {
-      return fail(diags, state::kProgramType, "Program type out of range");
-    }
-    if (cbValueMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
-    if (rgbValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
-    if (stmt->partColumn != icol) {
-      stmt->partColumn = icol;
-      stmt->partOffset = 0;
-      stmt->partDone = false;
-    } else if (stmt->partDone) {
-      return SQL_NO_DATA_FOUND;  // the whole value was handed out by earlier calls
-    }
-    char* dst = static_cast<char*>(rgbValue);
-    ValueRef value = stmt->result->value(icol - 1);
-    std::size_t remaining = 0;
-    std::size_t copied = 0;
-    bool cut = false;
-    switch (value.kind) {
-      case ValueRef::kNull:
-        if (cbValueMax > 0) dst[0] = '\0';
-        if (pcbValue != nullptr) *pcbValue = SQL_NULL_DATA;
-        stmt->partDone = true;
-        return SQL_SUCCESS;
-      case ValueRef::kText:
-        remaining = value.length - stmt->partOffset;
-        copied = copyTextPart(value.data + stmt->partOffset, remaining, dst, cbValueMax, &cut);
-        break;
-      case ValueRef::kBinary: {
-        remaining = 2 * value.length - stmt->partOffset;
-        if (cbValueMax == 0) {
-          cut = true;
-          break;
-        }
-        std::size_t room = static_cast<std::size_t>(cbValueMax) - 1;
-        copied = remaining <= room ? remaining : room;
-        cut = copied < remaining;
-        writeHex(value.data, stmt->partOffset, copied, dst);
-        dst[copied] = '\0';
-        break;
-      }
-    }
-    if (pcbValue != nullptr) *pcbValue = clampTo<int32_t>(static_cast<int64_t>(remaining));
-    stmt->partOffset += copied;
-    if (!cut) {
+  if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+  if (stmt->state != Stmt::State::kCursor || !stmt->onRow) {
+    return fail(diags, state::kCursorState, "Invalid cursor state");
+  }
+  if (icol < 1 || icol > stmt->columns) {
+    return fail(diags, state::kColumnNumber, "Invalid column number");
+  }
+  if (fCType != SQL_C_CHAR && fCType != kDefaultCType) {
+    return fail(diags, state::kProgramType, "Program type out of range");
+  }
+  if (cbValueMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+  if (rgbValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+  if (stmt->partColumn != icol) {
+    stmt->partColumn = icol;
+    stmt->partOffset = 0;
+    stmt->partDone = false;
+  } else if (stmt->partDone) {
+    return SQL_NO_DATA_FOUND;  // the whole value was handed out by earlier calls
+  }
+  char* dst = static_cast<char*>(rgbValue);
+  ValueRef value = stmt->result->value(icol - 1);
+  std::size_t remaining = 0;
+  std::size_t copied = 0;
+  bool cut = false;
+  switch (value.kind) {
+    case ValueRef::kNull:
+      if (cbValueMax > 0) dst[0] = '\0';
+      if (pcbValue != nullptr) *pcbValue = SQL_NULL_DATA;
       stmt->partDone = true;
       return SQL_SUCCESS;
+    case ValueRef::kText:
+      remaining = value.length - stmt->partOffset;
+      copied = copyTextFast(value.data + stmt->partOffset, remaining, dst, cbValueMax, &cut);
+      break;
+    case ValueRef::kBinary: {
+      remaining = 2 * value.length - stmt->partOffset;
+      if (cbValueMax == 0) {
+        cut = true;
+        break;
+      }
+      std::size_t room = static_cast<std::size_t>(cbValueMax) - 1;
+      copied = remaining <= room ? remaining : room;
+      cut = copied < remaining;
+      writeHex(value.data, stmt->partOffset, copied, dst);
+      dst[copied] = '\0';
+      break;
     }
-    diags->add(state::kTruncated, 0, std::string(kSource) + "Data truncated");
-    return SQL_SUCCESS_WITH_INFO;
-  });
+  }
+  if (pcbValue != nullptr) *pcbValue = clampTo<int32_t>(static_cast<int64_t>(remaining));
+  stmt->partOffset += copied;
+  if (!cut) {
+    stmt->partDone = true;
+    return SQL_SUCCESS;
+  }
+  addRecord(diags, state::kTruncated, "Data truncated");
+  return SQL_SUCCESS_WITH_INFO;
 }
 
 static DciReturn dciFreeStmt(DciHandle hstmt, uint16_t fOption) {

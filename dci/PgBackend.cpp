@@ -199,7 +199,7 @@ class PgStatement final : public BackendStatement {
     if (PQgetisnull(row_, 0, column) != 0) return {ValueRef::kNull, "", 0};
     const char* data = PQgetvalue(row_, 0, column);
     std::size_t length = static_cast<std::size_t>(PQgetlength(row_, 0, column));
-    if (bytea_[static_cast<std::size_t>(column)] && length >= 2 && data[0] == '\\' &&
+    if (bytea_[static_cast<std::size_t>(column)] != 0 && length >= 2 && data[0] == '\\' &&
         data[1] == 'x') {
       // The hex output form "\x0a1b": shown as upper-case digits without the prefix.
       hex_.assign(data + 2, length - 2);
@@ -223,7 +223,7 @@ class PgStatement final : public BackendStatement {
   PGresult* first_ = nullptr;  // the first result: column names and types
   PGresult* row_ = nullptr;    // the current row's result (may be first_)
   int columns_ = 0;
-  std::vector<bool> bytea_;  // per column
+  std::vector<char> bytea_;  // per column: 1 for a bytea column
   std::string hex_;          // the current bytea value as shown
   bool emptyNull_;
   bool inUserTransaction_;   // the query runs inside the user's transaction block
@@ -385,7 +385,7 @@ PgStatement::PgStatement(PgConnection* owner, PGconn* conn, PGresult* first, boo
       inUserTransaction_(inUserTransaction) {
   bytea_.resize(static_cast<std::size_t>(columns_));
   for (int i = 0; i < columns_; ++i)
-    bytea_[static_cast<std::size_t>(i)] = PQftype(first, i) == kByteaOid;
+    bytea_[static_cast<std::size_t>(i)] = PQftype(first, i) == kByteaOid ? 1 : 0;
   if (PQresultStatus(first) == PGRES_SINGLE_TUPLE) {
     pendingRow_ = true;
   } else {

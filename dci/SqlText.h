@@ -5,6 +5,7 @@
 #define DVSQL_DCI_SQLTEXT_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace dci {
@@ -20,6 +21,18 @@ std::size_t utf8CutPoint(const char* text, std::size_t length, std::size_t limit
 // whether the text did not fit whole (never set when dst is null: the caller
 // asked for the length only).
 std::size_t copyTextPart(const char* text, std::size_t length, char* dst, long dstMax, bool* cut);
+
+// copyTextPart for the common case of a text that fits, done inline.
+inline std::size_t copyTextFast(const char* text, std::size_t length, char* dst, long dstMax,
+                                bool* cut) {
+  if (dst != nullptr && dstMax > 0 && length < static_cast<std::size_t>(dstMax)) {
+    std::memcpy(dst, text, length);
+    dst[length] = '\0';
+    *cut = false;
+    return length;
+  }
+  return copyTextPart(text, length, dst, dstMax, cut);
+}
 
 // copyTextPart for callers that need only whether the text was cut.
 inline bool copyText(const char* text, std::size_t length, char* dst, long dstMax) {
@@ -53,8 +66,7 @@ enum class SqlDialect {
 // PostgreSQL E'', N'', U&'' and $$$$) replaced by NULL, leaving identifiers,
 // comments, binary and bit-string literals and non-empty strings alone.
 // Returns true when something was replaced.
-bool rewriteEmptyStrings(const char* sql, std::size_t length, SqlDialect dialect,
-                         std::string* out);
+bool rewriteEmptyStrings(const char* sql, std::size_t length, SqlDialect dialect, std::string* out);
 
 }  // namespace dci
 

@@ -108,11 +108,6 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
 
   char* labels = static_cast<char*>(std::malloc(count * labelSize));
   if (labels == nullptr) fatal("Out of memory\n");
-  try {
-    labelLengths_.resize(count);
-  } catch (const std::bad_alloc&) {
-    fatal("Out of memory\n");
-  }
   if (options_.timing) processing_.start();
   for (std::size_t i = 0; i < count; ++i) {
     char* slot = labels + i * labelSize;
@@ -122,17 +117,32 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
         api.colAttributes(stmt, static_cast<uint16_t>(i + 1), DCI_COLUMN_LABEL, slot,
                           static_cast<int16_t>(labelSize), nullptr, &numeric),
         "SQLColAttributes(DCI_COLUMN_LABEL)", env, dbc, stmt);
-    // Bounded by the slot: a driver that leaves no terminator cannot make the
-    // label run into the next slot.
-    labelLengths_[i] = static_cast<uint16_t>(strnlen(slot, labelSize));
   }
+  try {
+    linePrefixes_.clear();
+    prefixStarts_.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+      const char* slot = labels + i * labelSize;
+      // Bounded by the slot: a driver that leaves no terminator cannot make the
+      // label run into the next slot.
+      prefixStarts_.push_back(linePrefixes_.size());
+      linePrefixes_.insert(linePrefixes_.end(), slot, slot + strnlen(slot, labelSize));
+      linePrefixes_.push_back(':');
+      linePrefixes_.push_back(' ');
+    }
+    prefixStarts_.push_back(linePrefixes_.size());
+  } catch (const std::bad_alloc&) {
+    fatal("Out of memory\n");
+  }
+  const char* prefixes = linePrefixes_.data();
+  const std::size_t* starts = prefixStarts_.data();
   DciReturn rc = api.fetch(stmt);
   if (options_.timing) processing_.stop();
 
   if (rc == SQL_NO_DATA_FOUND) {
     for (std::size_t i = 0; i < count; ++i) {
-      out_->write(labels + i * labelSize, labelLengths_[i]);
-      out_->write(": \n", 3);
+      out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
+      out_->put('\n');
     }
   } else {
     bool pausing = options_.pageMode;
@@ -148,8 +158,7 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
         session_->checkFatal(api.getData(stmt, static_cast<uint16_t>(i + 1), SQL_C_CHAR, value_,
                                          kValueLimit, &valueLength),
                              "SQLGetData()", env, dbc, stmt);
-        out_->write(labels + i * labelSize, labelLengths_[i]);
-        out_->write(": ", 2);
+        out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
         out_->write(value_, std::strlen(value_));
         out_->put('\n');
       }

@@ -52,7 +52,12 @@ class StatementLoop {
   OutputBuffer* err_;
   Stopwatch processing_;
   Stopwatch elapsed_;
-  std::vector<uint16_t> labelLengths_;  // per column of the current result set
+  // "label: " of every column of the current result set, one after the other,
+  // and where each starts (one more entry for the end): the lines of a record
+  // are then written with one copy per label. Kept between result sets so that
+  // printing needs no allocation once they are large enough.
+  std::vector<char> linePrefixes_;
+  std::vector<std::size_t> prefixStarts_;
   char statement_[kStatementBufferSize];
   char reply_[kReplyBufferSize];
   char value_[kValueBufferSize];
