@@ -5,8 +5,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "object/ArrayOb.h"
 #include "object/Class.h"
+#include "object/Collection.h"
+#include "object/Dictionary.h"
+#include "object/Integer.h"
+#include "object/Iterator.h"
+#include "object/KeySortCltn.h"
+#include "object/LookupKey.h"
 #include "object/Nil.h"
+#include "object/OrderedCltn.h"
+#include "object/Range.h"
+#include "object/SeqCltn.h"
+#include "object/Set.h"
+#include "object/SortedCltn.h"
+#include "object/String.h"
 #include "object/internal/Startup.h"
 
 namespace dv {
@@ -15,6 +28,24 @@ void internal::registerAllClasses() {
   Object::desc();
   Class::desc();
   Nil::desc();
+  // Collections and the small value classes they hold.
+  Collection::desc();
+  Set::desc();
+  Dictionary::desc();
+  IdentDict::desc();
+  IdentSet::desc();
+  ArrayOb::desc();
+  SeqCltn::desc();
+  OrderedCltn::desc();
+  SortedCltn::desc();
+  KeySortCltn::desc();
+  Iterator::desc();
+  LookupKey::desc();
+  Assoc::desc();
+  AssocInt::desc();
+  Integer::desc();
+  String::desc();
+  Range::desc();
 
   if (std::getenv("DV_CLASS_LIST") != nullptr) {
     for (const Class* c = Class::first(); c != nullptr; c = c->next()) {

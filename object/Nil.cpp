@@ -7,9 +7,9 @@
 #include "object/internal/Startup.h"
 
 namespace dv {
-namespace {
+Object* internal::nilObject = nullptr;  // constant-initialized; set by the library start-up
 
-Object* theNil = nullptr;  // constant-initialized; set by the library start-up
+namespace {
 
 // Nil has no fields: reading one from an object stream gives the nil object.
 Object* readNilText(OIOin&) {
@@ -22,12 +22,12 @@ Object* readNilBinary(OIOinbin&) {
 }  // namespace
 
 void internal::createNil() {
-  theNil = new Nil;
+  nilObject = new Nil;
 }
 
-Object* nil() {
+Object* internal::startLibraryForNil() {
   Startup::ensure();
-  return theNil;
+  return nilObject;
 }
 
 const Class* Nil::isA() const {

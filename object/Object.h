@@ -201,9 +201,18 @@ class Object {
   mutable int32_t refCount_;
 };
 
+namespace internal {
+// Set by the library start-up; read on every look at a collection slot.
+extern Object* nilObject;
+Object* startLibraryForNil();
+}  // namespace internal
+
 // The single object of class Nil: an empty slot, or no object. Runs the
 // library start-up when it has not run.
-Object* nil();
+inline Object* nil() {
+  Object* n = internal::nilObject;
+  return n != nullptr ? n : internal::startLibraryForNil();
+}
 
 // The checked downward cast: object as a T, or null after reporting
 // [BADCASTDN] when it is none.

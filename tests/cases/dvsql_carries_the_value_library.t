@@ -4,6 +4,23 @@ main runs. DV_CLASS_LIST makes the library's start-up list them, newest first.
 === env
 DV_CLASS_LIST=1
 === stderr
+class Range
+class String
+class AssocInt
+class Integer
+class Assoc
+class LookupKey
+class Iterator
+class KeySortCltn
+class SortedCltn
+class OrderedCltn
+class SeqCltn
+class IdentSet
+class IdentDict
+class Dictionary
+class Set
+class ArrayOb
+class Collection
 class Nil
 class Class
 class Object

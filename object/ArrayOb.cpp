@@ -1,0 +1,206 @@
+// The array of object pointers.
+#include "object/ArrayOb.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "object/Allocation.h"
+#include "object/ErrorCodes.h"
+#include "object/ErrorFacility.h"
+#include "object/Iterator.h"
+#include "object/Nil.h"
+
+namespace dv {
+namespace {
+
+int compareSlots(const void* a, const void* b) {
+  const Object* x = *static_cast<Object* const*>(a);
+  const Object* y = *static_cast<Object* const*>(b);
+  return x->compare(*y);
+}
+
+// Answered for an index out of range when there is no slot to answer.
+Object* scratchSlot = nullptr;
+
+}  // namespace
+
+DV_DEFINE_CLASS_MEMBERS(ArrayOb, Collection)
+
+const Class& ArrayOb::desc() {
+  static const Class* const bases[] = {&Collection::desc(), nullptr};
+  static const Class* const none[] = {nullptr};
+  static const Class d("ArrayOb", bases, none, none, 1, Class::kIdent, sizeof(ArrayOb), nullptr,
+                       nullptr, nullptr, nullptr);
+  return d;
+}
+
+bool ArrayOb::allocateSlots(int32_t n) {
+  void* block = allocate(static_cast<std::size_t>(n) * sizeof(Object*));
+  if (block == nullptr) return false;
+  v_ = static_cast<Object**>(block);
+  size_ = n;
+  return true;
+}
+
+void ArrayOb::releaseSlots() {
+  deallocate(v_);
+  v_ = nullptr;
+  size_ = 0;
+}
+
+ArrayOb::ArrayOb(int32_t size) {
+  if (!allocateSlots(size < 1 ? 1 : size)) return;
+  for (int32_t i = 0; i < size_; ++i) v_[i] = nil();
+}
+
+ArrayOb::ArrayOb(const ArrayOb& other) : Collection(other) {
+  if (allocateSlots(other.size_ < 1 ? 1 : other.size_)) {
+    std::memcpy(v_, other.v_, static_cast<std::size_t>(other.size_) * sizeof(Object*));
+    for (int32_t i = other.size_; i < size_; ++i) v_[i] = nil();
+  }
+}
+
+ArrayOb& ArrayOb::operator=(const ArrayOb& other) {
+  if (this == &other) return *this;
+  Object** old = v_;
+  int32_t oldSize = size_;
+  if (!allocateSlots(other.size_ < 1 ? 1 : other.size_)) {
+    v_ = old;  // out of memory: keep what was there
+    size_ = oldSize;
+    return *this;
+  }
+  std::memcpy(v_, other.v_, static_cast<std::size_t>(other.size_) * sizeof(Object*));
+  for (int32_t i = other.size_; i < size_; ++i) v_[i] = nil();
+  deallocate(old);
+  return *this;
+}
+
+ArrayOb::~ArrayOb() {
+  releaseSlots();
+}
+
+Object*& ArrayOb::outOfRange() {
+  setError(nihcl::INDEXRANGE, kDefaultSeverity, this, className());
+  if (size_ == 0) {
+    scratchSlot = nil();
+    return scratchSlot;
+  }
+  return v_[0];
+}
+
+void ArrayOb::moveSlots(int32_t from, int32_t to, int32_t count) {
+  if (count > 0) {
+    std::memmove(v_ + to, v_ + from, static_cast<std::size_t>(count) * sizeof(Object*));
+  }
+}
+
+void ArrayOb::sort() {
+  sortFirst(size_);
+}
+
+void ArrayOb::sortFirst(int32_t n) {
+  if (n > size_) n = size_;
+  if (n > 1) std::qsort(v_, static_cast<std::size_t>(n), sizeof(Object*), &compareSlots);
+}
+
+void ArrayOb::dumpOn(std::ostream& out) const {
+  out << "\nArrayOb(size=" << size() << ",capacity=" << capacity() << "):\n";
+  for (int32_t i = 0; i < size_; ++i) {
+    out << "    [" << i << "] = ";
+    const Object* ob = v_[i];
+    if (ob == nullptr) {
+      out << "0\n";
+    } else {
+      out << static_cast<const void*>(ob) << " (a " << ob->className()
+          << ") refcount = " << ob->refCount() << '\n';
+    }
+  }
+}
+
+void ArrayOb::dumpToStdout() const {
+  dumpOn(std::cout);
+  std::cout.flush();
+}
+
+Object* ArrayOb::add(Object& ob) {
+  shouldNotImplement("add");
+  return &ob;
+}
+
+Object* ArrayOb::remove(const Object&) {
+  shouldNotImplement("remove");
+  return nil();
+}
+
+uint32_t ArrayOb::occurrencesOf(const Object&) const {
+  shouldNotImplement("occurrencesOf");
+  return 0;
+}
+
+int32_t ArrayOb::reSize(int32_t n) {
+  if (n < 1) n = 1;
+  void* block = allocate(static_cast<std::size_t>(n) * sizeof(Object*));
+  if (block == nullptr) return -1;
+  Object** slots = static_cast<Object**>(block);
+  int32_t kept = n < size_ ? n : size_;
+  if (kept > 0) std::memcpy(slots, v_, static_cast<std::size_t>(kept) * sizeof(Object*));
+  for (int32_t i = kept; i < n; ++i) slots[i] = nil();
+  deallocate(v_);
+  v_ = slots;
+  size_ = n;
+  return n;
+}
+
+Object* ArrayOb::iterNext(Iterator& it) const {
+  if (it.index >= size_) return nullptr;
+  return v_[it.index++];
+}
+
+ArrayOb* ArrayOb::asArrayOb() const {
+  return new ArrayOb(*this);
+}
+
+Object* ArrayOb::shallowCopy() const {
+  return new ArrayOb(*this);
+}
+
+void ArrayOb::deepenShallowCopy() {
+  for (int32_t i = 0; i < size_; ++i) v_[i] = v_[i]->deepCopy();
+}
+
+uint32_t ArrayOb::size() const {
+  return static_cast<uint32_t>(size_);
+}
+
+uint32_t ArrayOb::capacity() const {
+  return static_cast<uint32_t>(size_);
+}
+
+int ArrayOb::compare(const Object& other) const {
+  if (!assertArgClass(other, ArrayOb::desc(), "compare")) return 0;
+  const ArrayOb& o = static_cast<const ArrayOb&>(other);
+  for (int32_t i = 0; i < size_ && i < o.size_; ++i) {
+    int c = v_[i]->compare(*o.v_[i]);
+    if (c != 0) return c;
+  }
+  return size_ < o.size_ ? -1 : size_ > o.size_ ? 1 : 0;
+}
+
+uint32_t ArrayOb::hash() const {
+  uint32_t h = static_cast<uint32_t>(size_);
+  for (int32_t i = 0; i < size_; ++i) h ^= v_[i]->hash();
+  return h;
+}
+
+bool ArrayOb::isEqual(const Object& other) const {
+  if (!other.isKindOf(ArrayOb::desc())) return false;
+  const ArrayOb& o = static_cast<const ArrayOb&>(other);
+  if (size_ != o.size_) return false;
+  for (int32_t i = 0; i < size_; ++i) {
+    if (!v_[i]->isEqual(*o.v_[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace dv

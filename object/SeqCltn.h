@@ -1,0 +1,38 @@
+// SeqCltn: the abstract collection whose elements have positions 0..size()-1.
+// Sequences compare element by element, and iterate in position order.
+#ifndef DV_OBJECT_SEQCLTN_H_
+#define DV_OBJECT_SEQCLTN_H_
+
+#include <cstdint>
+
+#include "object/Collection.h"
+
+namespace dv {
+
+class SeqCltn : public Collection {
+  DV_CLASS_MEMBERS()
+
+ public:
+  // The element at position i. REQUIRES: 0 <= i < size() ([INDEXRANGE] otherwise).
+  virtual Object* at(int32_t i) const = 0;
+  // The first position whose element isEqual ob, or -1.
+  virtual int32_t indexOf(const Object& ob) const;
+
+  Object* iterNext(Iterator& it) const override;
+  uint32_t occurrencesOf(const Object& ob) const override;
+
+  // Walks both sequences in step: the first non-zero element comparison, or
+  // -1/1 when one ends first. REQUIRES: other is a SeqCltn ([BADARGCLM]).
+  int compare(const Object& other) const override;
+  // Same size and pairwise isEqual elements. REQUIRES: other is a SeqCltn.
+  bool isEqual(const Object& other) const override;
+
+ protected:
+  SeqCltn() = default;
+  SeqCltn(const SeqCltn&) = default;
+  SeqCltn& operator=(const SeqCltn&) = default;
+};
+
+}  // namespace dv
+
+#endif  // DV_OBJECT_SEQCLTN_H_
