@@ -10,6 +10,7 @@
 #include "object/ErrorFacility.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/Registry.h"
 
 namespace dv {
 namespace {
@@ -166,6 +167,7 @@ Object* ArrayOb::shallowCopy() const {
 }
 
 void ArrayOb::deepenShallowCopy() {
+  if (!markDeepened(*this)) return;
   for (int32_t i = 0; i < size_; ++i) v_[i] = v_[i]->deepCopy();
 }
 

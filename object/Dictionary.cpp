@@ -128,4 +128,15 @@ const char* IdentDict::removeDiagnosticName() const {
   return "IdentDict";
 }
 
+Object* IdentDict::assocOfKey(const Object& key) const {
+  int32_t i = h(addressHash(key));
+  for (int32_t probes = 0; probes < slotCount(); ++probes) {
+    Object* slot = contents()[i];
+    if (slot == nil()) return nil();
+    if (&keyOf(*slot) == &key) return slot;
+    i = (i - 1) & (slotCount() - 1);
+  }
+  return nil();
+}
+
 }  // namespace dv

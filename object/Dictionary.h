@@ -45,6 +45,11 @@ class IdentDict : public Dictionary {
   explicit IdentDict(int32_t size = kDefaultSize) : Dictionary(size) {}
   Object* shallowCopy() const override;
 
+  // The association whose key is the object key itself, or nil(); unlike
+  // assocAt it makes no temporary object, so it may run while objects are
+  // being destroyed.
+  Object* assocOfKey(const Object& key) const;
+
  protected:
   int32_t findIndexOf(const Object& ob) const override;
   int32_t positionOf(const Object& ob) const override;

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "object/Nil.h"
+#include "object/Registry.h"
 
 namespace dv {
 
@@ -59,6 +60,8 @@ Object* LookupKey::shallowCopy() const {
 }
 
 void LookupKey::deepenShallowCopy() {
+  if (!markDeepened(*this)) return;
+
   key_ = key_->deepCopy();
 }
 
@@ -99,7 +102,8 @@ Object* Assoc::shallowCopy() const {
 }
 
 void Assoc::deepenShallowCopy() {
-  LookupKey::deepenShallowCopy();
+  if (!markDeepened(*this)) return;
+  setKey(*key()->deepCopy());
   value_ = value_->deepCopy();
 }
 

@@ -113,6 +113,9 @@ Object::Object(const Object&) : startup_() {
 
 Object::~Object() {
   if (refCount_ > 0) refCount_ = 0;
+  // An object that goes must not leave its dependents to whatever object is
+  // made at its address next.
+  if (internal::anyDependents) internal::forgetDependentsOf(this);
 }
 
 void Object::release() const {
@@ -143,18 +146,9 @@ void Object::storer(OIOoutbin&) const {
   shouldNotImplement("storer");
 }
 
-Object* Object::addDependent(Object& dependent) {
-  notYetImplemented("addDependent");
-  return &dependent;
-}
-
 uint32_t Object::capacity() const {
   return 0;
 }
-
-// No object can have dependents until addDependent accepts them, so there is
-// nobody to tell.
-void Object::changed(const Object&) {}
 
 void Object::changed() {
   changed(*nil());
@@ -165,11 +159,6 @@ Object* Object::copy() const {
 }
 
 void Object::deepenShallowCopy() {}
-
-OrderedCltn* Object::dependents() const {
-  notYetImplemented("dependents");
-  return nullptr;
-}
 
 void Object::destroy() {
   delete this;
@@ -183,12 +172,6 @@ void Object::dumpOn(std::ostream& out) const {
 
 void Object::scanFrom(std::istream&) {
   derivedClassResponsibility("scanFrom");
-}
-
-void Object::releaseDependents() {}
-
-Object* Object::removeDependent(const Object&) {
-  return nil();
 }
 
 uint32_t Object::size() const {
@@ -217,11 +200,6 @@ bool Object::isSpecies(const Class& descriptor) const {
 
 bool Object::isKindOf(const Class& descriptor) const {
   return isA()->inherits(descriptor);
-}
-
-Object* Object::deepCopy() const {
-  notYetImplemented("deepCopy");
-  return nullptr;
 }
 
 void Object::storeOn(OIOout&) const {

@@ -204,6 +204,9 @@ class Object {
 namespace internal {
 // Set by the library start-up; read on every look at a collection slot.
 extern Object* nilObject;
+// True while some object has dependents: a destroyed object then drops its own.
+extern bool anyDependents;
+void forgetDependentsOf(Object* ob);
 Object* startLibraryForNil();
 }  // namespace internal
 

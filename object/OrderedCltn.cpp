@@ -7,6 +7,7 @@
 #include "object/ErrorFacility.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/Registry.h"
 
 namespace dv {
 namespace {
@@ -218,6 +219,7 @@ Object* OrderedCltn::shallowCopy() const {
 }
 
 void OrderedCltn::deepenShallowCopy() {
+  if (!markDeepened(*this)) return;
   for (int32_t i = 0; i < endIndex_; ++i) contents_[i] = contents_[i]->deepCopy();
 }
 

@@ -8,6 +8,7 @@
 #include "object/Iterator.h"
 #include "object/Nil.h"
 #include "object/OrderedCltn.h"
+#include "object/Registry.h"
 
 namespace dv {
 namespace {
@@ -180,6 +181,7 @@ Object* Set::shallowCopy() const {
 }
 
 void Set::deepenShallowCopy() {
+  if (!markDeepened(*this)) return;
   // The copies may hash elsewhere (an identity set hashes addresses): the
   // table is filled anew with them.
   OrderedCltn copies(count_ > 0 ? count_ : 1);
