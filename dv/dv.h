@@ -18,12 +18,16 @@
 #include "object/KeySortCltn.h"
 #include "object/LookupKey.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
+#include "object/OIOStreams.h"
 #include "object/Object.h"
 #include "object/OrderedCltn.h"
 #include "object/Range.h"
+#include "object/Registry.h"
 #include "object/SeqCltn.h"
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
+#include "status/Status.h"
 
 #endif  // DV_DV_H_

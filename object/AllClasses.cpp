@@ -21,6 +21,7 @@
 #include "object/SortedCltn.h"
 #include "object/String.h"
 #include "object/internal/Startup.h"
+#include "status/Status.h"
 
 namespace dv {
 
@@ -46,6 +47,10 @@ void internal::registerAllClasses() {
   Integer::desc();
   String::desc();
   Range::desc();
+  // Statuses.
+  Status::desc();
+  NullStatus::desc();
+  ErrorStatus::desc();
 
   if (std::getenv("DV_CLASS_LIST") != nullptr) {
     for (const Class* c = Class::first(); c != nullptr; c = c->next()) {

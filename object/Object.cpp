@@ -202,23 +202,12 @@ bool Object::isKindOf(const Class& descriptor) const {
   return isA()->inherits(descriptor);
 }
 
-void Object::storeOn(OIOout&) const {
-  notYetImplemented("storeOn");
-}
-void Object::storeOn(OIOoutbin&) const {
-  notYetImplemented("storeOn");
-}
-
 void Object::derivedClassResponsibility(const char* operation) const {
   setError(nihcl::DRVDCLASSRSP, kDefaultSeverity, this, className(), operation);
 }
 
 void Object::shouldNotImplement(const char* operation) const {
   setError(nihcl::ILLEGALMFCN, kDefaultSeverity, this, className(), operation);
-}
-
-void Object::notYetImplemented(const char* operation) const {
-  setError(nihcl::NYET, kDefaultSeverity, this, className(), operation);
 }
 
 void Object::invalidArgClass(const Class& expected, const char* function) const {

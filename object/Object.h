@@ -140,9 +140,15 @@ class Object {
 
   // A copy in which shared parts stay shared, owned by the caller.
   Object* deepCopy() const;
-  // Writes the object, with its references, to an object stream.
+  // Writes the object to an object stream, once: an object met again within
+  // the same outermost storeOn is written as a reference to the first.
   void storeOn(OIOout& stream) const;
   void storeOn(OIOoutbin& stream) const;
+  // Writes the object as a part of the one being stored: its contents only,
+  // through its storer. Only inside a storeOn ([BADSTMBR] otherwise); an object
+  // stored before by reference reports [STMBRREF].
+  void storeMemberOn(OIOout& stream) const;
+  void storeMemberOn(OIOoutbin& stream) const;
 
   // Error reports: each raises the named framework error with this object's
   // address and class name.
@@ -189,13 +195,14 @@ class Object {
   // Assignment keeps each object's own count.
   Object& operator=(const Object&) { return *this; }
 
-  // The reader constructors of object streams construct the root this way.
+  // The root part of every reader constructor: it enters a top-level object
+  // in the stream's read table.
   explicit Object(OIOin& stream);
   explicit Object(OIOinbin& stream);
 
  private:
   void startLife();
-  void notYetImplemented(const char* operation) const;
+  bool enterAsMember(OIOout& stream) const;
 
   Startup startup_;
   mutable int32_t refCount_;

@@ -4,6 +4,9 @@ main runs. DV_CLASS_LIST makes the library's start-up list them, newest first.
 === env
 DV_CLASS_LIST=1
 === stderr
+class ErrorStatus
+class NullStatus
+class Status
 class Range
 class String
 class AssocInt

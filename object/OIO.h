@@ -1,0 +1,251 @@
+// Object streams: the common part of the streams through which objects are
+// written with their storers and read back by their reader constructors.
+// OIOout and OIOin are the text-form sides, OIOoutbin and OIOinbin the binary
+// ones; concrete streams (object/OIOStreams.h) supply the array operations, the
+// storing of one object and the reading of one object.
+//
+// The store protocol: Object::storeOn stores an object that may be referred
+// to again (the concrete stream writes its class and contents once and a
+// reference afterwards); Object::storeMemberOn stores an object that is part of
+// the enclosing one (no class, no reference), inside a storeOn only.
+#ifndef DV_OBJECT_OIO_H_
+#define DV_OBJECT_OIO_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+
+#include "object/Object.h"
+
+namespace dv {
+
+class IdentDict;
+class IdentSet;
+class OrderedCltn;
+class Status;
+
+// Newest data version and the two layouts: format 1 up to version 3, format 2
+// from version 4.
+inline constexpr int32_t kOIOCurrentVersion = 6;
+inline constexpr int32_t kOIOFormatOld = 1;
+inline constexpr int32_t kOIOFormatNew = 2;
+
+class OIOin {
+ public:
+  OIOin();
+  OIOin(const OIOin&) = delete;
+  OIOin& operator=(const OIOin&) = delete;
+
+  // Slot 0: releases the status, destroys the read table.
+  virtual ~OIOin();
+  // Slot 1: a block of size bytes from the library's allocation routine; null
+  // (and the out-of-memory status) when that fails.
+  virtual void* allocate(std::size_t size);
+  // Slots 2 and 3: release the held status and hold the new one (null: none).
+  virtual void setStatus(const Status* status);
+  virtual void setStatus(const Status& status);
+  // Slots 4 to 9: the held status and what it says (the success status's
+  // answers when none is held).
+  virtual const Status* status() const;
+  virtual uint32_t code() const;
+  virtual int severity() const;
+  virtual const char* messageText() const;
+  // Writes the message text when there is one.
+  virtual void printStatus(std::ostream& out) const;
+  virtual void printOn(std::ostream& out) const;
+  // Slot 10: performs the closing step when closeMode is 1; returns 0.
+  virtual int close();
+  // Slot 11: the file descriptor; -1 for none.
+  virtual int fd() const;
+  // Slots 12 to 22: one value each, through the array reads. A flag is read
+  // as an integer and is whether it is not 0.
+  virtual OIOin& operator>>(char& v);
+  virtual OIOin& operator>>(unsigned char& v);
+  virtual OIOin& operator>>(int16_t& v);
+  virtual OIOin& operator>>(uint16_t& v);
+  virtual OIOin& operator>>(int32_t& v);
+  virtual OIOin& operator>>(uint32_t& v);
+  virtual OIOin& operator>>(int64_t& v);
+  virtual OIOin& operator>>(uint64_t& v);
+  virtual OIOin& operator>>(float& v);
+  virtual OIOin& operator>>(double& v);
+  virtual OIOin& operator>>(bool& v);
+  // Slot 23: the concrete stream's closing step; nothing by default.
+  virtual void closeStep();
+  // Slots 24 to 34: the concrete stream's array reads of n elements. A
+  // character array is read as raw characters, every other type through the
+  // stream's encoding of that type.
+  virtual void read(char* v, std::size_t n) = 0;
+  virtual void read(unsigned char* v, std::size_t n) = 0;
+  virtual void read(int16_t* v, std::size_t n) = 0;
+  virtual void read(uint16_t* v, std::size_t n) = 0;
+  virtual void read(int32_t* v, std::size_t n) = 0;
+  virtual void read(uint32_t* v, std::size_t n) = 0;
+  virtual void read(int64_t* v, std::size_t n) = 0;
+  virtual void read(uint64_t* v, std::size_t n) = 0;
+  virtual void read(float* v, std::size_t n) = 0;
+  virtual void read(double* v, std::size_t n) = 0;
+  // Reads one object stored with storeOn and returns it: a new object (owned
+  // by the caller), an object read before (a reference), or nil(). Errors of
+  // the stream's content are framework errors (RDEOF, RDUNKCLASS, RDBADSIG,
+  // RDSYNERR) and answer nil() when the process goes on.
+  virtual Object* readObject() = 0;
+
+  // Sets the data version by the input rules; returns the version in force.
+  int32_t setVersion(int32_t v);
+  // Reads the format (and, for format 2, the version) header; returns the
+  // stream's format.
+  int32_t readHeader();
+  // Appends characters to buffer up to the delimiter (read, not appended), or
+  // until the stream's severity reaches 4.
+  void readUntil(std::streambuf& buffer, char delimiter);
+  // Reads a length and that many characters into buffer, NUL-terminated. A
+  // length of capacity or more reads capacity characters and raises STROV;
+  // when the process goes on the rest of the string is skipped and the buffer
+  // holds the first capacity - 1 characters. REQUIRES: capacity >= 1.
+  void readString(char* buffer, uint32_t capacity);
+
+  int32_t dataFormat() const { return dataFormat_; }
+  int32_t version() const { return version_; }
+  int32_t closeMode() const { return closeMode_; }
+  void setCloseMode(int32_t mode) { closeMode_ = mode; }
+  uint32_t memberDepth() const { return memberDepth_; }
+  // Objects read so far, in reading order.
+  const OrderedCltn& readTable() const { return *readTable_; }
+
+ protected:
+  // Records an end of input or unreadable input: raises RDEOF and, when the
+  // process goes on, leaves an error status so that loops over the stream end.
+  void failEndOfInput();
+  // Raises RDSYNERR(expected, found) and leaves an error status likewise.
+  void failSyntax(const char* expected, const char* found);
+  // Raises a framework error about the content and leaves an error status.
+  void failContent();
+
+  // The read table, for the concrete streams' references.
+  int32_t readCount() const;
+  Object* readAt(int32_t i) const;
+  // Forgets the entries from position n on (objects a failed read left there).
+  void truncateReadTable(int32_t n);
+
+  uint32_t memberDepth_ = 0;
+
+ private:
+  friend class Object;  // the reader constructors of the root part
+
+  Startup startup_;
+  const Status* status_ = nullptr;
+  int32_t closeMode_ = 0;
+  OrderedCltn* readTable_;
+  int32_t dataFormat_ = kOIOFormatNew;
+  int32_t version_ = kOIOCurrentVersion;
+};
+
+// The binary-form input stream: the same protocol, its own reader slot.
+class OIOinbin : public OIOin {};
+
+class OIOout {
+ public:
+  OIOout();
+  OIOout(const OIOout&) = delete;
+  OIOout& operator=(const OIOout&) = delete;
+
+  // Slot 0: releases the status, destroys the stored set and the store table.
+  virtual ~OIOout();
+  // Slots 1 and 2: release the held status and hold the new one.
+  virtual void setStatus(const Status* status);
+  virtual void setStatus(const Status& status);
+  // Slots 3 to 8.
+  virtual const Status* status() const;
+  virtual uint32_t code() const;
+  virtual int severity() const;
+  virtual const char* messageText() const;
+  virtual void printStatus(std::ostream& out) const;
+  virtual void printOn(std::ostream& out) const;
+  // Slot 9: -1.
+  virtual int fd() const;
+  // Slots 10 to 20: one value each, through the array writes. A character is
+  // written as an integer holding its unsigned value; a flag as 0 or 1.
+  virtual OIOout& operator<<(char v);
+  virtual OIOout& operator<<(unsigned char v);
+  virtual OIOout& operator<<(int16_t v);
+  virtual OIOout& operator<<(uint16_t v);
+  virtual OIOout& operator<<(int32_t v);
+  virtual OIOout& operator<<(uint32_t v);
+  virtual OIOout& operator<<(int64_t v);
+  virtual OIOout& operator<<(uint64_t v);
+  virtual OIOout& operator<<(float v);
+  virtual OIOout& operator<<(double v);
+  virtual OIOout& operator<<(bool v);
+  // Slot 21: a text: its length as an integer, then its characters (null:
+  // length 0).
+  virtual OIOout& operator<<(const char* text);
+  // Slots 22 and up: the concrete stream's array writes.
+  virtual void write(const char* v, std::size_t n) = 0;
+  virtual void write(const unsigned char* v, std::size_t n) = 0;
+  virtual void write(const int16_t* v, std::size_t n) = 0;
+  virtual void write(const uint16_t* v, std::size_t n) = 0;
+  virtual void write(const int32_t* v, std::size_t n) = 0;
+  virtual void write(const uint32_t* v, std::size_t n) = 0;
+  virtual void write(const int64_t* v, std::size_t n) = 0;
+  virtual void write(const uint64_t* v, std::size_t n) = 0;
+  virtual void write(const float* v, std::size_t n) = 0;
+  virtual void write(const double* v, std::size_t n) = 0;
+  // Stores one object for storeOn: its class and contents the first time in
+  // the current outermost storeOn, a reference afterwards, or nil().
+  virtual void storeObject(const Object& ob) = 0;
+  // Runs when the outermost storeOn ends; nothing by default.
+  virtual void endOfStore();
+
+  // Sets the data version by the output rules; returns the version in force.
+  int32_t setVersion(int32_t v);
+  // True the first time ob is offered to this stream, false afterwards.
+  bool firstStore(const Object& ob);
+  // Queues ob to be released at flushPending (out-of-memory status when the
+  // queue cannot be made).
+  void addPending(Object& ob);
+  // Releases every queued object and discards the queue.
+  void flushPending();
+
+  int32_t dataFormat() const { return dataFormat_; }
+  int32_t version() const { return version_; }
+  uint32_t nesting() const { return nesting_; }
+
+ protected:
+  // The store table of the current outermost storeOn: each stored object with
+  // its reference number, or kMember for a member object.
+  static constexpr int32_t kMember = -1;
+  static constexpr int32_t kNotStored = -2;
+  // The entry of ob: its reference number, kMember, or kNotStored.
+  int32_t storedAs(const Object& ob) const;
+  // Enters ob with a new reference number, which is returned, or as a member.
+  int32_t enterReference(const Object& ob);
+  void enterMember(const Object& ob);
+  // What storeObject does with ob: write its contents (it is entered with the
+  // new reference number *number), write a reference (*number), or nothing
+  // (it was stored as a member: STREFMBR is reported).
+  enum class StoreAs { kContents, kReference, kRefused };
+  StoreAs prepareStore(const Object& ob, int32_t* number);
+
+ private:
+  friend class Object;  // storeOn and storeMemberOn
+  void beginStore();
+  void endStore();
+
+  Startup startup_;
+  const Status* status_ = nullptr;
+  OrderedCltn* pending_ = nullptr;
+  uint32_t nesting_ = 0;
+  IdentSet* storedSet_ = nullptr;
+  IdentDict* storeTable_ = nullptr;
+  int32_t nextReference_ = 0;
+  int32_t dataFormat_ = kOIOFormatNew;
+  int32_t version_ = kOIOCurrentVersion;
+};
+
+// The binary-form output stream: the same protocol, its own storer slot.
+class OIOoutbin : public OIOout {};
+
+}  // namespace dv
+
+#endif  // DV_OBJECT_OIO_H_
