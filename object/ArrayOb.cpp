@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "object/Allocation.h"
 #include "object/ErrorCodes.h"
@@ -11,6 +12,7 @@
 #include "object/Iterator.h"
 #include "object/Nil.h"
 #include "object/Registry.h"
+#include "status/Status.h"
 
 namespace dv {
 namespace {
@@ -31,8 +33,8 @@ DV_DEFINE_CLASS_MEMBERS(ArrayOb, Collection)
 const Class& ArrayOb::desc() {
   static const Class* const bases[] = {&Collection::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("ArrayOb", bases, none, none, 1, Class::kIdent, sizeof(ArrayOb), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("ArrayOb", bases, none, none, 1, Class::kIdent, sizeof(ArrayOb),
+                       &readObjectText<ArrayOb>, &readObjectBinary<ArrayOb>, nullptr, nullptr);
   return d;
 }
 
@@ -203,6 +205,32 @@ bool ArrayOb::isEqual(const Object& other) const {
     if (!v_[i]->isEqual(*o.v_[i])) return false;
   }
   return true;
+}
+
+// Stored as the slot count, then every slot's object (nil included).
+ArrayOb::ArrayOb(OIOin& stream) : Collection(stream) {
+  int32_t n = 0;
+  stream >> n;
+  if (n < 1) {
+    stream.failSyntax("a slot count of 1 or more", std::to_string(n).c_str());
+    n = 1;
+  }
+  if (!allocateSlots(n)) {
+    stream.setStatus(outOfMemoryStatus());
+    if (!allocateSlots(1)) return;
+    n = 0;  // the objects are read and dropped
+  }
+  for (int32_t i = 0; i < size_; ++i) v_[i] = nil();
+  int32_t stored = n > 0 ? n : 1;
+  for (int32_t i = 0; i < stored && stream.severity() < kError; ++i) {
+    Object* ob = stream.readObject();
+    if (i < size_ && n > 0) v_[i] = ob;
+  }
+}
+
+void ArrayOb::storer(OIOout& stream) const {
+  stream << size_;
+  for (int32_t i = 0; i < size_; ++i) v_[i]->storeOn(stream);
 }
 
 }  // namespace dv

@@ -11,6 +11,7 @@ namespace dv {
 
 class ArrayOb : public Collection {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(ArrayOb)
 
  public:
   static constexpr int32_t kDefaultSize = 16;

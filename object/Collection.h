@@ -11,6 +11,7 @@
 #include <iosfwd>
 
 #include "object/Class.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
@@ -59,6 +60,7 @@ class Collection : public Object {
 
  protected:
   Collection() = default;
+  explicit Collection(OIOin& stream) : Object(stream) {}
   Collection(const Collection&) = default;
   Collection& operator=(const Collection&) = default;
 };

@@ -29,15 +29,16 @@ const Class& Dictionary::desc() {
   static const Class* const bases[] = {&Set::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("Dictionary", bases, none, none, 1, Class::kIdent, sizeof(Dictionary),
-                       nullptr, nullptr, nullptr, nullptr);
+                       &readObjectText<Dictionary>, &readObjectBinary<Dictionary>, nullptr,
+                       nullptr);
   return d;
 }
 
 const Class& IdentDict::desc() {
   static const Class* const bases[] = {&Dictionary::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("IdentDict", bases, none, none, 1, Class::kIdent, sizeof(IdentDict), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("IdentDict", bases, none, none, 1, Class::kIdent, sizeof(IdentDict),
+                       &readObjectText<IdentDict>, &readObjectBinary<IdentDict>, nullptr, nullptr);
   return d;
 }
 
@@ -137,6 +138,22 @@ Object* IdentDict::assocOfKey(const Object& key) const {
     i = (i - 1) & (slotCount() - 1);
   }
   return nil();
+}
+
+Dictionary::Dictionary(OIOin& stream) : Set(stream, DeferRead{}) {
+  readElements(stream);
+}
+
+IdentDict::IdentDict(OIOin& stream) : Dictionary(stream, DeferRead{}) {
+  readElements(stream);
+}
+
+void Dictionary::storer(OIOout& stream) const {
+  Set::storer(stream);
+}
+
+void IdentDict::storer(OIOout& stream) const {
+  Set::storer(stream);
 }
 
 }  // namespace dv

@@ -12,6 +12,7 @@ namespace dv {
 
 class Dictionary : public Set {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Dictionary)
 
  public:
   explicit Dictionary(int32_t size = kDefaultSize) : Set(size) {}
@@ -36,10 +37,14 @@ class Dictionary : public Set {
   Object* remove(const Object& ob) override;
 
   Object* shallowCopy() const override;
+
+ protected:
+  Dictionary(OIOin& stream, DeferRead) : Set(stream, DeferRead{}) {}
 };
 
 class IdentDict : public Dictionary {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(IdentDict)
 
  public:
   explicit IdentDict(int32_t size = kDefaultSize) : Dictionary(size) {}

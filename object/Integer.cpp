@@ -11,8 +11,8 @@ DV_DEFINE_CLASS_MEMBERS(Integer, Object)
 const Class& Integer::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("Integer", bases, none, none, 1, Class::kIdent, sizeof(Integer), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("Integer", bases, none, none, 1, Class::kIdent, sizeof(Integer),
+                       &readObjectText<Integer>, &readObjectBinary<Integer>, nullptr, nullptr);
   return d;
 }
 
@@ -38,6 +38,14 @@ bool Integer::isEqual(const Object& other) const {
 
 void Integer::printOn(std::ostream& out) const {
   out << value_;
+}
+
+Integer::Integer(OIOin& stream) : Object(stream) {
+  stream >> value_;
+}
+
+void Integer::storer(OIOout& stream) const {
+  stream << value_;
 }
 
 }  // namespace dv

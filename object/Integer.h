@@ -5,12 +5,14 @@
 #include <cstdint>
 
 #include "object/Class.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
 
 class Integer : public Object {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Integer)
 
  public:
   explicit Integer(int32_t value = 0) : value_(value) {}

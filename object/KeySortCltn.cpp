@@ -14,7 +14,8 @@ const Class& KeySortCltn::desc() {
   static const Class* const bases[] = {&SortedCltn::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("KeySortCltn", bases, none, none, 1, Class::kIdent, sizeof(KeySortCltn),
-                       nullptr, nullptr, nullptr, nullptr);
+                       &readObjectText<KeySortCltn>, &readObjectBinary<KeySortCltn>, nullptr,
+                       nullptr);
   return d;
 }
 
@@ -81,6 +82,12 @@ uint32_t KeySortCltn::occurrencesOfKey(const Object& key) const {
 
 Object* KeySortCltn::shallowCopy() const {
   return new KeySortCltn(*this);
+}
+
+KeySortCltn::KeySortCltn(OIOin& stream) : SortedCltn(stream) {}
+
+void KeySortCltn::storer(OIOout& stream) const {
+  OrderedCltn::storer(stream);
 }
 
 }  // namespace dv

@@ -10,6 +10,7 @@ namespace dv {
 
 class KeySortCltn : public SortedCltn {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(KeySortCltn)
 
  public:
   explicit KeySortCltn(int32_t capacity = kDefaultCapacity) : SortedCltn(capacity) {}

@@ -15,16 +15,16 @@ DV_DEFINE_CLASS_MEMBERS(AssocInt, LookupKey)
 const Class& LookupKey::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("LookupKey", bases, none, none, 1, Class::kIdent, sizeof(LookupKey), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("LookupKey", bases, none, none, 1, Class::kIdent, sizeof(LookupKey),
+                       &readObjectText<LookupKey>, &readObjectBinary<LookupKey>, nullptr, nullptr);
   return d;
 }
 
 const Class& Assoc::desc() {
   static const Class* const bases[] = {&LookupKey::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("Assoc", bases, none, none, 1, Class::kIdent, sizeof(Assoc), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("Assoc", bases, none, none, 1, Class::kIdent, sizeof(Assoc),
+                       &readObjectText<Assoc>, &readObjectBinary<Assoc>, nullptr, nullptr);
   return d;
 }
 
@@ -33,7 +33,7 @@ const Class& AssocInt::desc() {
   static const Class* const members[] = {&Integer::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("AssocInt", bases, members, none, 1, Class::kIdent, sizeof(AssocInt),
-                       nullptr, nullptr, nullptr, nullptr);
+                       &readObjectText<AssocInt>, &readObjectBinary<AssocInt>, nullptr, nullptr);
   return d;
 }
 
@@ -150,6 +150,28 @@ void AssocInt::dumpOn(std::ostream& out) const {
   out << "=>";
   value_.dumpOn(out);
   out << "]\n";
+}
+
+// A key (and a value) are objects stored by reference; AssocInt's integer is
+// a member of the pair.
+LookupKey::LookupKey(OIOin& stream) : Object(stream), key_(stream.readObject()) {}
+
+void LookupKey::storer(OIOout& stream) const {
+  key_->storeOn(stream);
+}
+
+Assoc::Assoc(OIOin& stream) : LookupKey(stream), value_(stream.readObject()) {}
+
+void Assoc::storer(OIOout& stream) const {
+  LookupKey::storer(stream);
+  value_->storeOn(stream);
+}
+
+AssocInt::AssocInt(OIOin& stream) : LookupKey(stream), value_(stream) {}
+
+void AssocInt::storer(OIOout& stream) const {
+  LookupKey::storer(stream);
+  value_.storeMemberOn(stream);
 }
 
 }  // namespace dv

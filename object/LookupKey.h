@@ -8,12 +8,14 @@
 
 #include "object/Class.h"
 #include "object/Integer.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
 
 class LookupKey : public Object {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(LookupKey)
 
  public:
   explicit LookupKey(Object& key);
@@ -44,6 +46,7 @@ class LookupKey : public Object {
 
 class Assoc : public LookupKey {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Assoc)
 
  public:
   Assoc(Object& key, Object& value);
@@ -63,6 +66,7 @@ class Assoc : public LookupKey {
 
 class AssocInt : public LookupKey {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(AssocInt)
 
  public:
   explicit AssocInt(Object& key, int32_t value = 0);

@@ -28,14 +28,17 @@ DV_DEFINE_SHARED_ERROR_STATUS(oioVersionsIncompatibleStatus, 0x40140016u, true, 
 namespace {
 
 constexpr uint32_t kCannotInterpretCode = 0x7014000Fu;
-constexpr const char* kCannotInterpretMessage = "Cannot interpret input data.\nVersions incompatible.";
+constexpr const char* kCannotInterpretMessage =
+    "Cannot interpret input data.\nVersions incompatible.";
 // A stream whose content could not be read on after a reported error.
 constexpr uint32_t kUnreadableCode = 0x40140017u;
 constexpr const char* kUnreadableMessage = "Object input data cannot be read.";
 
 constexpr int32_t kTableCapacity = 256;
 
-const Status* held(const Status* s) { return s != nullptr ? s : successStatus(); }
+const Status* held(const Status* s) {
+  return s != nullptr ? s : successStatus();
+}
 
 void hold(const Status*& slot, const Status* status) {
   if (status != nullptr) status->addRef();
@@ -61,26 +64,42 @@ void* OIOin::allocate(std::size_t size) {
   return block;
 }
 
-void OIOin::setStatus(const Status* status) { hold(status_, status); }
-void OIOin::setStatus(const Status& status) { hold(status_, &status); }
-const Status* OIOin::status() const { return held(status_); }
-uint32_t OIOin::code() const { return held(status_)->code(); }
-int OIOin::severity() const { return held(status_)->severity(); }
-const char* OIOin::messageText() const { return held(status_)->messageText(); }
+void OIOin::setStatus(const Status* status) {
+  hold(status_, status);
+}
+void OIOin::setStatus(const Status& status) {
+  hold(status_, &status);
+}
+const Status* OIOin::status() const {
+  return held(status_);
+}
+uint32_t OIOin::code() const {
+  return held(status_)->code();
+}
+int OIOin::severity() const {
+  return held(status_)->severity();
+}
+const char* OIOin::messageText() const {
+  return held(status_)->messageText();
+}
 
 void OIOin::printStatus(std::ostream& out) const {
   const char* text = messageText();
   if (text != nullptr && *text != '\0') out << text;
 }
 
-void OIOin::printOn(std::ostream& out) const { printStatus(out); }
+void OIOin::printOn(std::ostream& out) const {
+  printStatus(out);
+}
 
 int OIOin::close() {
   if (closeMode_ == 1) closeStep();
   return 0;
 }
 
-int OIOin::fd() const { return -1; }
+int OIOin::fd() const {
+  return -1;
+}
 
 void OIOin::closeStep() {}
 
@@ -162,8 +181,8 @@ int32_t OIOin::readHeader() {
   if (format == kOIOFormatOld || format == kOIOFormatNew) {
     dataFormat_ = format;
   } else {
-    const Status* s = makeErrorStatus(kCannotInterpretCode, true, kOioErrName,
-                                      kCannotInterpretMessage, 0, false);
+    const Status* s =
+        makeErrorStatus(kCannotInterpretCode, true, kOioErrName, kCannotInterpretMessage, 0, false);
     setStatus(s);
     s->release();
   }
@@ -205,7 +224,8 @@ void OIOin::readString(char* buffer, uint32_t capacity) {
 
 void OIOin::failContent() {
   if (severity() >= kError) return;  // the first failure is the one that counts
-  const Status* s = makeErrorStatus(kUnreadableCode, true, kOioErrName, kUnreadableMessage, 0, false);
+  const Status* s =
+      makeErrorStatus(kUnreadableCode, true, kOioErrName, kUnreadableMessage, 0, false);
   setStatus(s);
   s->release();
 }
@@ -222,9 +242,13 @@ void OIOin::failSyntax(const char* expected, const char* found) {
   failContent();
 }
 
-int32_t OIOin::readCount() const { return static_cast<int32_t>(readTable_->size()); }
+int32_t OIOin::readCount() const {
+  return static_cast<int32_t>(readTable_->size());
+}
 
-Object* OIOin::readAt(int32_t i) const { return readTable_->at(i); }
+Object* OIOin::readAt(int32_t i) const {
+  return readTable_->at(i);
+}
 
 void OIOin::truncateReadTable(int32_t n) {
   while (readCount() > n) readTable_->removeLast();
@@ -242,21 +266,37 @@ OIOout::~OIOout() {
   endStore();
 }
 
-void OIOout::setStatus(const Status* status) { hold(status_, status); }
-void OIOout::setStatus(const Status& status) { hold(status_, &status); }
-const Status* OIOout::status() const { return held(status_); }
-uint32_t OIOout::code() const { return held(status_)->code(); }
-int OIOout::severity() const { return held(status_)->severity(); }
-const char* OIOout::messageText() const { return held(status_)->messageText(); }
+void OIOout::setStatus(const Status* status) {
+  hold(status_, status);
+}
+void OIOout::setStatus(const Status& status) {
+  hold(status_, &status);
+}
+const Status* OIOout::status() const {
+  return held(status_);
+}
+uint32_t OIOout::code() const {
+  return held(status_)->code();
+}
+int OIOout::severity() const {
+  return held(status_)->severity();
+}
+const char* OIOout::messageText() const {
+  return held(status_)->messageText();
+}
 
 void OIOout::printStatus(std::ostream& out) const {
   const char* text = messageText();
   if (text != nullptr && *text != '\0') out << text;
 }
 
-void OIOout::printOn(std::ostream& out) const { printStatus(out); }
+void OIOout::printOn(std::ostream& out) const {
+  printStatus(out);
+}
 
-int OIOout::fd() const { return -1; }
+int OIOout::fd() const {
+  return -1;
+}
 
 OIOout& OIOout::operator<<(char v) {
   int32_t i = static_cast<unsigned char>(v);
@@ -362,8 +402,10 @@ void OIOout::flushPending() {
   if (pending_ == nullptr) return;
   OrderedCltn* queue = pending_;
   pending_ = nullptr;
-  Iterator it(*queue);
-  while (Object* ob = it()) ob->release();
+  {
+    Iterator it(*queue);
+    while (Object* ob = it()) ob->release();
+  }
   delete queue;
 }
 
@@ -444,7 +486,9 @@ void Object::storeOn(OIOout& stream) const {
   stream.endStore();
 }
 
-void Object::storeOn(OIOoutbin& stream) const { storeOn(static_cast<OIOout&>(stream)); }
+void Object::storeOn(OIOoutbin& stream) const {
+  storeOn(static_cast<OIOout&>(stream));
+}
 
 bool Object::enterAsMember(OIOout& stream) const {
   if (stream.nesting_ == 0) {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <new>
 
 #include "object/Object.h"
 
@@ -113,15 +114,16 @@ class OIOin {
   // Objects read so far, in reading order.
   const OrderedCltn& readTable() const { return *readTable_; }
 
- protected:
   // Records an end of input or unreadable input: raises RDEOF and, when the
   // process goes on, leaves an error status so that loops over the stream end.
   void failEndOfInput();
-  // Raises RDSYNERR(expected, found) and leaves an error status likewise.
+  // Raises RDSYNERR(expected, found) and leaves an error status likewise;
+  // readers call it for a field whose value they cannot use.
   void failSyntax(const char* expected, const char* found);
-  // Raises a framework error about the content and leaves an error status.
+  // Leaves an error status after a reported error of the content.
   void failContent();
 
+ protected:
   // The read table, for the concrete streams' references.
   int32_t readCount() const;
   Object* readAt(int32_t i) const;
@@ -246,6 +248,31 @@ class OIOout {
 // The binary-form output stream: the same protocol, its own storer slot.
 class OIOoutbin : public OIOout {};
 
+// The readers that a class's descriptor names: a new object built by the
+// class's reader constructor (null when it cannot be allocated).
+template <class T>
+Object* readObjectText(OIOin& stream) {
+  return new (std::nothrow) T(stream);
+}
+template <class T>
+Object* readObjectBinary(OIOinbin& stream) {
+  return new (std::nothrow) T(stream);
+}
+
 }  // namespace dv
+
+// Declares a class's object-stream members: the two reader constructors,
+// which read the fields in the order the storer wrote them, and the two
+// storers, which write them the same way in both forms.
+#define DV_STREAM_MEMBERS(Name)                                                      \
+ public:                                                                             \
+  explicit Name(::dv::OIOin& stream);                                                \
+  explicit Name(::dv::OIOinbin& stream) : Name(static_cast<::dv::OIOin&>(stream)) {} \
+  void storer(::dv::OIOout& stream) const override;                                  \
+  void storer(::dv::OIOoutbin& stream) const override {                              \
+    storer(static_cast<::dv::OIOout&>(stream));                                      \
+  }
+
+namespace dv {}  // namespace dv
 
 #endif  // DV_OBJECT_OIO_H_

@@ -29,7 +29,9 @@ constexpr unsigned char kBinaryEnd = 'E';
 constexpr unsigned char kBinaryReference = 'R';
 constexpr unsigned char kBinaryNil = 'N';
 
-bool isSpace(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+bool isSpace(int c) {
+  return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
 
 // Keeps the stream's member depth and, when a top-level read fails by a
 // RAISE, takes out of the read table what the failed read put there (the
@@ -118,22 +120,23 @@ void TextOIOout::token(const char* text) {
   out_ << text << ' ';
 }
 
+// Characters go raw, with no blank after them: their count always precedes
+// them, and reads of part of them stay in step.
 void TextOIOout::write(const char* v, std::size_t n) {
   out_.write(v, static_cast<std::streamsize>(n));
-  out_ << ' ';
 }
 
 void TextOIOout::write(const unsigned char* v, std::size_t n) {
   write(reinterpret_cast<const char*>(v), n);
 }
 
-#define DV_TEXT_WRITE_INTEGERS(Type, Cast, Format)      \
-  void TextOIOout::write(const Type* v, std::size_t n) { \
-    char buf[32];                                        \
-    for (std::size_t i = 0; i < n; ++i) {                \
+#define DV_TEXT_WRITE_INTEGERS(Type, Cast, Format)        \
+  void TextOIOout::write(const Type* v, std::size_t n) {  \
+    char buf[32];                                         \
+    for (std::size_t i = 0; i < n; ++i) {                 \
       std::snprintf(buf, sizeof buf, Format, Cast(v[i])); \
-      token(buf);                                        \
-    }                                                    \
+      token(buf);                                         \
+    }                                                     \
   }
 
 DV_TEXT_WRITE_INTEGERS(int16_t, static_cast<long long>, "%lld")
@@ -202,18 +205,12 @@ void TextOIOin::read(char* v, std::size_t n) {
   if (got != static_cast<std::streamsize>(n)) {
     std::memset(v + got, 0, n - static_cast<std::size_t>(got));
     failEndOfInput();
-    return;
-  }
-  int separator = in_.rdbuf()->sbumpc();
-  if (separator == EOF) {
-    failEndOfInput();
-  } else if (separator != ' ') {
-    char found[2] = {static_cast<char>(separator), '\0'};
-    failSyntax("a blank after characters", found);
   }
 }
 
-void TextOIOin::read(unsigned char* v, std::size_t n) { read(reinterpret_cast<char*>(v), n); }
+void TextOIOin::read(unsigned char* v, std::size_t n) {
+  read(reinterpret_cast<char*>(v), n);
+}
 
 template <class T>
 void TextOIOin::readIntegers(T* v, std::size_t n, const char* what) {
@@ -247,14 +244,30 @@ void TextOIOin::readIntegers(T* v, std::size_t n, const char* what) {
   }
 }
 
-void TextOIOin::read(int16_t* v, std::size_t n) { readIntegers(v, n, "a 16-bit integer"); }
-void TextOIOin::read(uint16_t* v, std::size_t n) { readIntegers(v, n, "an unsigned 16-bit integer"); }
-void TextOIOin::read(int32_t* v, std::size_t n) { readIntegers(v, n, "a 32-bit integer"); }
-void TextOIOin::read(uint32_t* v, std::size_t n) { readIntegers(v, n, "an unsigned 32-bit integer"); }
-void TextOIOin::read(int64_t* v, std::size_t n) { readIntegers(v, n, "a 64-bit integer"); }
-void TextOIOin::read(uint64_t* v, std::size_t n) { readIntegers(v, n, "an unsigned 64-bit integer"); }
-void TextOIOin::read(float* v, std::size_t n) { readIntegers(v, n, "a number"); }
-void TextOIOin::read(double* v, std::size_t n) { readIntegers(v, n, "a number"); }
+void TextOIOin::read(int16_t* v, std::size_t n) {
+  readIntegers(v, n, "a 16-bit integer");
+}
+void TextOIOin::read(uint16_t* v, std::size_t n) {
+  readIntegers(v, n, "an unsigned 16-bit integer");
+}
+void TextOIOin::read(int32_t* v, std::size_t n) {
+  readIntegers(v, n, "a 32-bit integer");
+}
+void TextOIOin::read(uint32_t* v, std::size_t n) {
+  readIntegers(v, n, "an unsigned 32-bit integer");
+}
+void TextOIOin::read(int64_t* v, std::size_t n) {
+  readIntegers(v, n, "a 64-bit integer");
+}
+void TextOIOin::read(uint64_t* v, std::size_t n) {
+  readIntegers(v, n, "an unsigned 64-bit integer");
+}
+void TextOIOin::read(float* v, std::size_t n) {
+  readIntegers(v, n, "a number");
+}
+void TextOIOin::read(double* v, std::size_t n) {
+  readIntegers(v, n, "a number");
+}
 
 Object* TextOIOin::readObject() {
   std::string token;
@@ -325,11 +338,15 @@ void BinaryOIOout::bytes(const void* p, std::size_t n) {
   out_.write(static_cast<const char*>(p), static_cast<std::streamsize>(n));
 }
 
-void BinaryOIOout::write(const char* v, std::size_t n) { bytes(v, n); }
-void BinaryOIOout::write(const unsigned char* v, std::size_t n) { bytes(v, n); }
+void BinaryOIOout::write(const char* v, std::size_t n) {
+  bytes(v, n);
+}
+void BinaryOIOout::write(const unsigned char* v, std::size_t n) {
+  bytes(v, n);
+}
 
-#define DV_BINARY_WRITE(Type, Wire)                         \
-  void BinaryOIOout::write(const Type* v, std::size_t n) {  \
+#define DV_BINARY_WRITE(Type, Wire)                                                        \
+  void BinaryOIOout::write(const Type* v, std::size_t n) {                                 \
     for (std::size_t i = 0; i < n; ++i) putBigEndian<Wire>(out_, static_cast<Wire>(v[i])); \
   }
 
@@ -406,15 +423,19 @@ bool BinaryOIOin::bytes(void* p, std::size_t n) {
   return true;
 }
 
-void BinaryOIOin::read(char* v, std::size_t n) { bytes(v, n); }
-void BinaryOIOin::read(unsigned char* v, std::size_t n) { bytes(v, n); }
+void BinaryOIOin::read(char* v, std::size_t n) {
+  bytes(v, n);
+}
+void BinaryOIOin::read(unsigned char* v, std::size_t n) {
+  bytes(v, n);
+}
 
-#define DV_BINARY_READ(Type)                              \
-  void BinaryOIOin::read(Type* v, std::size_t n) {        \
-    unsigned char buf[sizeof(Type)];                      \
-    for (std::size_t i = 0; i < n; ++i) {                 \
+#define DV_BINARY_READ(Type)                                             \
+  void BinaryOIOin::read(Type* v, std::size_t n) {                       \
+    unsigned char buf[sizeof(Type)];                                     \
+    for (std::size_t i = 0; i < n; ++i) {                                \
       v[i] = bytes(buf, sizeof buf) ? fromBigEndian<Type>(buf) : Type(); \
-    }                                                     \
+    }                                                                    \
   }
 
 DV_BINARY_READ(int16_t)

@@ -5,9 +5,10 @@
 // a reference to the record's number (records are numbered from 0, in the
 // order they start, within one outermost storeOn).
 //
-// Text form. Every value is followed by one blank: integers in decimal, floats
-// with 9 and doubles with 17 significant digits (so that they read back
-// exactly), characters raw (their count always precedes them). A record is
+// Text form. Every number is followed by one blank: integers in decimal,
+// floats with 9 and doubles with 17 significant digits (so that they read back
+// exactly); characters go raw, with nothing after them (their count always
+// precedes them). A record is
 // "{Name signature " then the object's fields then "} "; a reference is "@n ";
 // nil is "~ ". Line breaks after the header and between top-level records are
 // for the reader's eye only.
@@ -86,7 +87,7 @@ class TextOIOin : public OIOin {
   template <class T>
   void readIntegers(T* v, std::size_t n, const char* what);
   std::istream& in_;
-  uint32_t depth_ = 0;     // readObject calls in progress
+  uint32_t depth_ = 0;       // readObject calls in progress
   int32_t firstRecord_ = 0;  // read-table index of the current top-level record
 };
 

@@ -2,6 +2,7 @@
 #include "object/OrderedCltn.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
@@ -23,7 +24,8 @@ const Class& OrderedCltn::desc() {
   static const Class* const members[] = {&ArrayOb::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("OrderedCltn", bases, members, none, 1, Class::kIdent, sizeof(OrderedCltn),
-                       nullptr, nullptr, nullptr, nullptr);
+                       &readObjectText<OrderedCltn>, &readObjectBinary<OrderedCltn>, nullptr,
+                       nullptr);
   return d;
 }
 
@@ -235,6 +237,25 @@ uint32_t OrderedCltn::hash() const {
   uint32_t h = static_cast<uint32_t>(endIndex_);
   for (int32_t i = 0; i < endIndex_; ++i) h ^= contents_[i]->hash();
   return h;
+}
+
+// Stored as the count, then every element in order. Reading appends them in
+// that order, which also keeps a sorted collection's order.
+OrderedCltn::OrderedCltn(OIOin& stream) : SeqCltn(stream), contents_(kDefaultCapacity) {
+  int32_t n = 0;
+  stream >> n;
+  if (n < 0) {
+    stream.failSyntax("an element count", std::to_string(n).c_str());
+    return;
+  }
+  if (n > kDefaultCapacity) contents_.reSize(n);
+  for (int32_t i = 0; i < n && stream.severity() < kError; ++i)
+    insertAt(endIndex_, *stream.readObject());
+}
+
+void OrderedCltn::storer(OIOout& stream) const {
+  stream << endIndex_;
+  for (int32_t i = 0; i < endIndex_; ++i) contents_[i]->storeOn(stream);
 }
 
 }  // namespace dv

@@ -12,6 +12,7 @@ namespace dv {
 
 class OrderedCltn : public SeqCltn {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(OrderedCltn)
 
  public:
   static constexpr int32_t kDefaultCapacity = 16;

@@ -10,8 +10,8 @@ DV_DEFINE_CLASS_MEMBERS(Range, Object)
 const Class& Range::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("Range", bases, none, none, 1, Class::kIdent, sizeof(Range), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("Range", bases, none, none, 1, Class::kIdent, sizeof(Range),
+                       &readObjectText<Range>, &readObjectBinary<Range>, nullptr, nullptr);
   return d;
 }
 
@@ -36,6 +36,14 @@ bool Range::isEqual(const Object& other) const {
 
 void Range::printOn(std::ostream& out) const {
   out << first_ << ':' << length_;
+}
+
+Range::Range(OIOin& stream) : Object(stream) {
+  stream >> first_ >> length_;
+}
+
+void Range::storer(OIOout& stream) const {
+  stream << first_ << length_;
 }
 
 }  // namespace dv

@@ -5,12 +5,14 @@
 #include <cstdint>
 
 #include "object/Class.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
 
 class Range : public Object {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Range)
 
  public:
   explicit Range(int32_t first = 0, int32_t length = 0) : first_(first), length_(length) {}

@@ -29,6 +29,7 @@ class SeqCltn : public Collection {
 
  protected:
   SeqCltn() = default;
+  explicit SeqCltn(OIOin& stream) : Collection(stream) {}
   SeqCltn(const SeqCltn&) = default;
   SeqCltn& operator=(const SeqCltn&) = default;
 };

@@ -2,6 +2,7 @@
 #include "object/Set.h"
 
 #include <iostream>
+#include <string>
 
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
@@ -37,16 +38,16 @@ const Class& Set::desc() {
   static const Class* const bases[] = {&Collection::desc(), nullptr};
   static const Class* const members[] = {&ArrayOb::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("Set", bases, members, none, 1, Class::kIdent, sizeof(Set), nullptr, nullptr,
-                       nullptr, nullptr);
+  static const Class d("Set", bases, members, none, 1, Class::kIdent, sizeof(Set),
+                       &readObjectText<Set>, &readObjectBinary<Set>, nullptr, nullptr);
   return d;
 }
 
 const Class& IdentSet::desc() {
   static const Class* const bases[] = {&Set::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("IdentSet", bases, none, none, 1, Class::kIdent, sizeof(IdentSet), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("IdentSet", bases, none, none, 1, Class::kIdent, sizeof(IdentSet),
+                       &readObjectText<IdentSet>, &readObjectBinary<IdentSet>, nullptr, nullptr);
   return d;
 }
 
@@ -263,6 +264,44 @@ int32_t IdentSet::findIndexOf(const Object& ob) const {
     i = (i - 1) & (slotCount() - 1);
   }
   return kFull;
+}
+
+// Stored as the count, then every element.
+Set::Set(OIOin& stream, DeferRead) : Collection(stream), contents_(2) {
+  setSizing(1);
+}
+
+Set::Set(OIOin& stream) : Set(stream, DeferRead{}) {
+  readElements(stream);
+}
+
+IdentSet::IdentSet(OIOin& stream) : Set(stream, DeferRead{}) {
+  readElements(stream);
+}
+
+void Set::readElements(OIOin& stream) {
+  int32_t n = 0;
+  stream >> n;
+  if (n < 0) {
+    stream.failSyntax("an element count", std::to_string(n).c_str());
+    return;
+  }
+  if (n > 0) reSize(n);
+  for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
+    Object* ob = stream.readObject();
+    if (ob != nil()) add(*ob);
+  }
+}
+
+void Set::storer(OIOout& stream) const {
+  stream << count_;
+  for (int32_t i = 0; i <= mask_; ++i) {
+    if (contents_[i] != nil()) contents_[i]->storeOn(stream);
+  }
+}
+
+void IdentSet::storer(OIOout& stream) const {
+  Set::storer(stream);
 }
 
 }  // namespace dv

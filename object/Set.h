@@ -15,6 +15,7 @@ namespace dv {
 
 class Set : public Collection {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Set)
 
  public:
   static constexpr int32_t kDefaultSize = 16;
@@ -69,6 +70,11 @@ class Set : public Collection {
   virtual const char* removeDiagnosticName() const;
   // The first dump line.
   void dumpCounts(std::ostream& out) const;
+  // Reader constructors of the derived classes start empty and read the
+  // elements in their own body, where add and the probe are already theirs.
+  struct DeferRead {};
+  Set(OIOin& stream, DeferRead);
+  void readElements(OIOin& stream);
 
   ArrayOb& contents() { return contents_; }
   const ArrayOb& contents() const { return contents_; }
@@ -85,6 +91,7 @@ class Set : public Collection {
 // A Set whose elements are equal only when they are the same object.
 class IdentSet : public Set {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(IdentSet)
 
  public:
   explicit IdentSet(int32_t size = kDefaultSize) : Set(size) {}

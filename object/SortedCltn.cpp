@@ -12,7 +12,8 @@ const Class& SortedCltn::desc() {
   static const Class* const bases[] = {&OrderedCltn::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("SortedCltn", bases, none, none, 1, Class::kIdent, sizeof(SortedCltn),
-                       nullptr, nullptr, nullptr, nullptr);
+                       &readObjectText<SortedCltn>, &readObjectBinary<SortedCltn>, nullptr,
+                       nullptr);
   return d;
 }
 
@@ -101,6 +102,12 @@ OrderedCltn* SortedCltn::operator&(const SeqCltn&) const {
 
 Object* SortedCltn::shallowCopy() const {
   return new SortedCltn(*this);
+}
+
+SortedCltn::SortedCltn(OIOin& stream) : OrderedCltn(stream) {}
+
+void SortedCltn::storer(OIOout& stream) const {
+  OrderedCltn::storer(stream);
 }
 
 }  // namespace dv

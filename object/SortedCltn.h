@@ -12,6 +12,7 @@ namespace dv {
 
 class SortedCltn : public OrderedCltn {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(SortedCltn)
 
  public:
   explicit SortedCltn(int32_t capacity = kDefaultCapacity) : OrderedCltn(capacity) {}

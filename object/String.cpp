@@ -3,10 +3,12 @@
 
 #include <cstring>
 #include <ostream>
+#include <string>
 
 #include "object/Allocation.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
+#include "status/Status.h"
 
 namespace dv {
 namespace {
@@ -20,8 +22,8 @@ DV_DEFINE_CLASS_MEMBERS(String, Object)
 const Class& String::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("String", bases, none, none, 1, Class::kIdent, sizeof(String), nullptr,
-                       nullptr, nullptr, nullptr);
+  static const Class d("String", bases, none, none, 1, Class::kIdent, sizeof(String),
+                       &readObjectText<String>, &readObjectBinary<String>, nullptr, nullptr);
   return d;
 }
 
@@ -141,6 +143,34 @@ uint32_t String::size() const {
 
 uint32_t String::capacity() const {
   return static_cast<uint32_t>(allocation_ > 0 ? allocation_ - 1 : 0);
+}
+
+// Stored as the length, then the characters.
+String::String(OIOin& stream) : Object(stream), p_(emptyText) {
+  int32_t n = 0;
+  stream >> n;
+  if (n < 0) {
+    stream.failSyntax("a string length", std::to_string(n).c_str());
+    return;
+  }
+  if (n == 0) return;
+  if (!reserve(n)) {
+    stream.setStatus(outOfMemoryStatus());
+    // The characters are read and dropped, so that the stream stays in step.
+    for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
+      char c;
+      stream.read(&c, 1);
+    }
+    return;
+  }
+  stream.read(p_, static_cast<std::size_t>(n));
+  p_[n] = '\0';
+  length_ = n;
+}
+
+void String::storer(OIOout& stream) const {
+  stream << length_;
+  if (length_ > 0) stream.write(p_, static_cast<std::size_t>(length_));
 }
 
 }  // namespace dv

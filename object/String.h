@@ -7,12 +7,14 @@
 #include <cstdint>
 
 #include "object/Class.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
 
 class String : public Object {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(String)
 
  public:
   String();

@@ -153,8 +153,9 @@ DV_DEFINE_CLASS_MEMBERS(ErrorStatus, Status)
 const Class& Status::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
-  static const Class d("Status", bases, none, none, 1, Class::kIdent, sizeof(Status), nullptr,
-                       nullptr, nullptr, &registerStatusPrototype);
+  static const Class d("Status", bases, none, none, 1, Class::kIdent, sizeof(Status),
+                       &readObjectText<Status>, &readObjectBinary<Status>, nullptr,
+                       &registerStatusPrototype);
   return d;
 }
 
@@ -241,7 +242,8 @@ const Class& NullStatus::desc() {
   static const Class* const bases[] = {&Status::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("NullStatus", bases, none, none, 1, Class::kIdent, sizeof(NullStatus),
-                       nullptr, nullptr, nullptr, &registerNullStatusPrototype);
+                       &readObjectText<NullStatus>, &readObjectBinary<NullStatus>, nullptr,
+                       &registerNullStatusPrototype);
   return d;
 }
 
@@ -271,7 +273,8 @@ const Class& ErrorStatus::desc() {
   static const Class* const bases[] = {&Status::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("ErrorStatus", bases, none, none, 1, Class::kIdent, sizeof(ErrorStatus),
-                       nullptr, nullptr, nullptr, &registerErrorStatusPrototype);
+                       &readObjectText<ErrorStatus>, &readObjectBinary<ErrorStatus>, nullptr,
+                       &registerErrorStatusPrototype);
   return d;
 }
 
@@ -416,6 +419,69 @@ const NullStatus* nullStatus() {
 
 const ErrorStatus* outOfMemoryStatus() {
   return &sharedOutOfMemory();
+}
+
+// Object-stream forms. Status and NullStatus have no fields. An ErrorStatus
+// is its code, null flag (0 or 1) and external error, then each text as its
+// length and, when that is above 0, its characters (an absent text is length
+// 0, and reads back as "UNKNOWN" or the generated message).
+
+Status::Status(OIOin& stream) : Object(stream) {}
+
+void Status::storer(OIOout&) const {}
+
+NullStatus::NullStatus(OIOin& stream) : Status(stream) {}
+
+void NullStatus::storer(OIOout&) const {}
+
+namespace {
+
+// Reads a stored text of n characters into a new block; null (with the
+// characters skipped) when n is below 1 or the block cannot be had.
+char* readStoredText(OIOin& stream, int32_t n) {
+  if (n < 1) return nullptr;
+  char* text = static_cast<char*>(allocate(static_cast<std::size_t>(n) + 1));
+  if (text == nullptr) {
+    stream.setStatus(outOfMemoryStatus());
+    for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
+      char c;
+      stream.read(&c, 1);
+    }
+    return nullptr;
+  }
+  stream.read(text, static_cast<std::size_t>(n));
+  text[n] = '\0';
+  return text;
+}
+
+void storeText(OIOout& stream, const char* text) {
+  int32_t n = text != nullptr ? static_cast<int32_t>(std::strlen(text)) : 0;
+  stream << n;
+  if (n > 0) stream.write(text, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+ErrorStatus::ErrorStatus(OIOin& stream) : Status(stream) {
+  int32_t flag = 0;
+  int32_t length = 0;
+  stream >> code_ >> flag >> externError_;
+  nullFlag_ = flag != 0;
+  stream >> length;
+  facilityName_ = readStoredText(stream, length);
+  if (facilityName_ == nullptr) facilityName_ = copyText(kUnknownFacilityName);
+  stream >> length;
+  message_ = readStoredText(stream, length);
+  if (message_ == nullptr && length < 1) {
+    message_ =
+        facilityMessage(facilityName_ != nullptr ? facilityName_ : kUnknownFacilityName, code_);
+  }
+}
+
+void ErrorStatus::storer(OIOout& stream) const {
+  stream << code_ << static_cast<int32_t>(nullFlag_ ? 1 : 0) << externError_;
+  storeText(stream, facilityName_);
+  storeText(stream, message_);
 }
 
 }  // namespace dv

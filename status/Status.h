@@ -20,6 +20,7 @@
 
 #include "object/Class.h"
 #include "object/ErrorFacility.h"
+#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
@@ -97,6 +98,7 @@ int setMessageMode(int mode);
 // no fields of their own.
 class Status : public Object {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(Status)
 
  public:
   static constexpr int kStreamTypeNumber = 26;
@@ -155,6 +157,7 @@ class Status : public Object {
 // the answers of Status.
 class NullStatus : public Status {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(NullStatus)
 
  public:
   static constexpr int kStreamTypeNumber = 27;
@@ -178,6 +181,7 @@ class NullStatus : public Status {
 // whose allocation failed is absent, and its accessor then answers empty text.
 class ErrorStatus : public Status {
   DV_CLASS_MEMBERS()
+  DV_STREAM_MEMBERS(ErrorStatus)
 
  public:
   static constexpr int kStreamTypeNumber = 8;
