@@ -103,12 +103,18 @@ int OIOin::fd() const {
 
 void OIOin::closeStep() {}
 
+// A single character travels as an integer holding its unsigned value, as
+// the output side writes it.
 OIOin& OIOin::operator>>(char& v) {
-  read(&v, 1);
+  int32_t i = 0;
+  read(&i, 1);
+  v = static_cast<char>(static_cast<unsigned char>(i));
   return *this;
 }
 OIOin& OIOin::operator>>(unsigned char& v) {
-  read(&v, 1);
+  int32_t i = 0;
+  read(&i, 1);
+  v = static_cast<unsigned char>(i);
   return *this;
 }
 OIOin& OIOin::operator>>(int16_t& v) {

@@ -58,8 +58,9 @@ class OIOin {
   virtual int close();
   // Slot 11: the file descriptor; -1 for none.
   virtual int fd() const;
-  // Slots 12 to 22: one value each, through the array reads. A flag is read
-  // as an integer and is whether it is not 0.
+  // Slots 12 to 22: one value each, through the array reads. A character is
+  // read as an integer holding its unsigned value; a flag as an integer that
+  // is whether it is not 0.
   virtual OIOin& operator>>(char& v);
   virtual OIOin& operator>>(unsigned char& v);
   virtual OIOin& operator>>(int16_t& v);

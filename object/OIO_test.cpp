@@ -478,6 +478,57 @@ TEST(OIOTest, StoreProtocolErrors) {
             strefmbr.err);
 }
 
+TEST(OIOTest, SingleValuesAndReadUntil) {
+  for (bool binary : {false, true}) {
+    std::stringstream buffer;
+    {
+      std::unique_ptr<OIOout> out;
+      if (binary) {
+        out.reset(new BinaryOIOout(buffer));
+      } else {
+        out.reset(new TextOIOout(buffer));
+      }
+      *out << 'a' << static_cast<char>(0xE9) << ';' << true << int16_t{-7} << uint16_t{65535}
+           << int32_t{-2147483647 - 1} << uint32_t{4294967295u} << int64_t{-5} << 1.5f << 0.1
+           << "text";
+    }
+    std::unique_ptr<OIOin> in;
+    if (binary) {
+      in.reset(new BinaryOIOin(buffer));
+    } else {
+      in.reset(new TextOIOin(buffer));
+    }
+    std::stringbuf until;
+    in->readUntil(until, ';');
+    EXPECT_EQ("a\xE9", until.str()) << binary;
+    bool flag = false;
+    int16_t s16 = 0;
+    uint16_t u16 = 0;
+    int32_t s32 = 0;
+    uint32_t u32 = 0;
+    int64_t s64 = 0;
+    float f = 0;
+    double d = 0;
+    *in >> flag >> s16 >> u16 >> s32 >> u32 >> s64 >> f >> d;
+    char text[8];
+    in->readString(text, sizeof text);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(-7, s16);
+    EXPECT_EQ(65535, u16);
+    EXPECT_EQ(-2147483647 - 1, s32);
+    EXPECT_EQ(4294967295u, u32);
+    EXPECT_EQ(-5, s64);
+    EXPECT_EQ(1.5f, f);
+    EXPECT_EQ(0.1, d);  // exactly: 17 digits in the text form
+    EXPECT_STREQ("text", text);
+    EXPECT_EQ(0, in->severity());
+    // Nothing is left: one more value is the end of the input.
+    std::stringbuf rest;
+    auto outcome = runInChild([&] { in->readUntil(rest, ';'); });
+    EXPECT_EQ(0u, outcome.err.find("NIHCL: fatal: [RDEOF]")) << outcome.err;
+  }
+}
+
 TEST(OIOTest, ReadStringOverflowAndBoundary) {
   std::stringstream fits("2 6 \n3 abc");
   TextOIOin in(fits);
