@@ -2,6 +2,8 @@
 #ifndef DV_DV_H_
 #define DV_DV_H_
 
+#include "datum/Locale.h"
+#include "datum/LocaleTable.h"
 #include "object/Allocation.h"
 #include "object/ArrayOb.h"
 #include "object/BitTables.h"
@@ -28,6 +30,7 @@
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
+#include "platform/LocaleInfo.h"
 #include "status/Status.h"
 
 #endif  // DV_DV_H_

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "datum/Locale.h"
 #include "object/ArrayOb.h"
 #include "object/Class.h"
 #include "object/Collection.h"
@@ -51,6 +52,8 @@ void internal::registerAllClasses() {
   Status::desc();
   NullStatus::desc();
   ErrorStatus::desc();
+  // Typed values and their settings.
+  Locale::desc();
 
   if (std::getenv("DV_CLASS_LIST") != nullptr) {
     for (const Class* c = Class::first(); c != nullptr; c = c->next()) {

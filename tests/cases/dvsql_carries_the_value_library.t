@@ -4,6 +4,7 @@ main runs. DV_CLASS_LIST makes the library's start-up list them, newest first.
 === env
 DV_CLASS_LIST=1
 === stderr
+class Locale
 class ErrorStatus
 class NullStatus
 class Status
