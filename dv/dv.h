@@ -2,8 +2,19 @@
 #ifndef DV_DV_H_
 #define DV_DV_H_
 
+#include "datum/AbsNumber.h"
+#include "datum/Binary.h"
+#include "datum/Datum.h"
+#include "datum/DatumClass.h"
+#include "datum/DatumConstraint.h"
+#include "datum/DatumStatus.h"
+#include "datum/ExtDatumFile.h"
+#include "datum/LocalNumberForm.h"
 #include "datum/Locale.h"
 #include "datum/LocaleTable.h"
+#include "datum/NilDatum.h"
+#include "datum/Text.h"
+#include "datum/TextConstraint.h"
 #include "object/Allocation.h"
 #include "object/ArrayOb.h"
 #include "object/BitTables.h"

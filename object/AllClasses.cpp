@@ -5,7 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "datum/AbsNumber.h"
+#include "datum/Binary.h"
+#include "datum/Datum.h"
+#include "datum/DatumConstraint.h"
+#include "datum/ExtDatumFile.h"
 #include "datum/Locale.h"
+#include "datum/NilDatum.h"
+#include "datum/Text.h"
+#include "datum/TextConstraint.h"
 #include "object/ArrayOb.h"
 #include "object/Class.h"
 #include "object/Collection.h"
@@ -54,6 +62,16 @@ void internal::registerAllClasses() {
   ErrorStatus::desc();
   // Typed values and their settings.
   Locale::desc();
+  Datum::desc();
+  AbsNumber::desc();
+  DatumConstraint::desc();
+  AbsNumConstraint::desc();
+  Text::desc();
+  TextConstraint::desc();
+  Binary::desc();
+  ExtDatumFile::desc();
+  ExtDatumFileConstraint::desc();
+  NilDatum::desc();
 
   if (std::getenv("DV_CLASS_LIST") != nullptr) {
     for (const Class* c = Class::first(); c != nullptr; c = c->next()) {

@@ -248,6 +248,15 @@ void OIOin::failSyntax(const char* expected, const char* found) {
   failContent();
 }
 
+Object* OIOin::readObjectHeld() {
+  int32_t before = readCount();
+  Object* ob = readObject();
+  // A new object was entered at the position the table had before the read.
+  bool fresh = readCount() > before && readAt(before) == ob;
+  if (!fresh && ob != nil()) ob->addRef();
+  return ob;
+}
+
 int32_t OIOin::readCount() const {
   return static_cast<int32_t>(readTable_->size());
 }

@@ -92,6 +92,9 @@ class OIOin {
   // the stream's content are framework errors (RDEOF, RDUNKCLASS, RDBADSIG,
   // RDSYNERR) and answer nil() when the process goes on.
   virtual Object* readObject() = 0;
+  // readObject for a holder that keeps what it reads: the answer carries one
+  // reference for the caller also when it is an object read before.
+  Object* readObjectHeld();
 
   // Sets the data version by the input rules; returns the version in force.
   int32_t setVersion(int32_t v);

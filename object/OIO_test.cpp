@@ -31,46 +31,15 @@
 #include "object/SortedCltn.h"
 #include "object/String.h"
 #include "object/internal/ProcessCapture.h"
+#include "object/internal/RoundTrip.h"
 #include "status/Status.h"
 
 namespace dv {
 namespace {
 
+using testing::readFrom;
+using testing::roundTrip;
 using testing::runInChild;
-
-// Writes ob with storeOn through the chosen stream kind and reads it back.
-Object* roundTrip(const Object& ob, bool binary, std::string* bytes = nullptr) {
-  std::stringstream buffer;
-  if (binary) {
-    BinaryOIOout out(buffer);
-    ob.storeOn(static_cast<OIOoutbin&>(out));
-  } else {
-    TextOIOout out(buffer);
-    ob.storeOn(out);
-  }
-  if (bytes != nullptr) *bytes = buffer.str();
-  if (binary) {
-    BinaryOIOin in(buffer);
-    Object* back = in.readObject();
-    EXPECT_EQ(0, in.severity()) << in.messageText();
-    return back;
-  }
-  TextOIOin in(buffer);
-  Object* back = in.readObject();
-  EXPECT_EQ(0, in.severity()) << in.messageText();
-  return back;
-}
-
-// Reads one object from raw stream bytes.
-Object* readFrom(const std::string& bytes, bool binary) {
-  std::stringstream buffer(bytes);
-  if (binary) {
-    BinaryOIOin in(buffer);
-    return in.readObject();
-  }
-  TextOIOin in(buffer);
-  return in.readObject();
-}
 
 class BothForms : public ::testing::TestWithParam<bool> {};
 

@@ -4,6 +4,16 @@ main runs. DV_CLASS_LIST makes the library's start-up list them, newest first.
 === env
 DV_CLASS_LIST=1
 === stderr
+class NilDatum
+class ExtDatumFileConstraint
+class ExtDatumFile
+class Binary
+class TextConstraint
+class Text
+class AbsNumConstraint
+class DatumConstraint
+class AbsNumber
+class Datum
 class Locale
 class ErrorStatus
 class NullStatus
