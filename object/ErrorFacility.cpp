@@ -97,14 +97,14 @@ bool readConversion(const char* format, std::size_t p, Conversion* out) {
 // value beyond 32 bits, such as an object's address, is shown whole.
 std::string formatOne(const char* format, const Conversion& c, const char* types,
                       const ErrorArg* args) {
-  std::string spec;
+  std::string conversion;
   std::size_t argument = 0;
   for (std::size_t i = c.begin; i < c.end - 1; ++i) {
     char ch = format[i];
     if (ch == '*') {
-      spec += std::to_string(static_cast<int>(args[argument++].integer()));
+      conversion += std::to_string(static_cast<int>(args[argument++].integer()));
     } else if (std::strchr("hlLqjzt", ch) == nullptr) {
-      spec += ch;
+      conversion += ch;
     }
   }
   const ErrorArg& arg = args[argument];
@@ -113,9 +113,9 @@ std::string formatOne(const char* format, const Conversion& c, const char* types
   switch (c.letter) {
     case 'd':
     case 'i':
-      spec += "ll";
-      spec += c.letter;
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), arg.integer());
+      conversion += "ll";
+      conversion += c.letter;
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), arg.integer());
       break;
     case 'o':
     case 'u':
@@ -124,17 +124,17 @@ std::string formatOne(const char* format, const Conversion& c, const char* types
       long long v = arg.integer();
       unsigned long long u =
           (v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<unsigned long long>(v);
-      spec += "ll";
-      spec += c.letter;
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), u);
+      conversion += "ll";
+      conversion += c.letter;
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), u);
       break;
     }
     case 'c':
-      spec += 'c';
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(arg.integer()));
+      conversion += 'c';
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), static_cast<int>(arg.integer()));
       break;
     case 's': {
-      spec += 's';
+      conversion += 's';
       std::string number;
       const char* text = kind == 'S' ? arg.text() : nullptr;
       if (text == nullptr) {
@@ -142,12 +142,12 @@ std::string formatOne(const char* format, const Conversion& c, const char* types
                                                                 : std::to_string(arg.integer());
         text = number.c_str();
       }
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), text);
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), text);
       break;
     }
     default:  // floating-point conversions
-      spec += c.letter;
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), arg.real());
+      conversion += c.letter;
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), arg.real());
       break;
   }
   return buffer;
