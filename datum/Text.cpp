@@ -277,6 +277,23 @@ void writeIdentifier(char* out, const char* prefix, int32_t prefixLength, const 
   out[keep + prefixLength] = '\0';
 }
 
+// Parses characters as a number: local form first when fmt asks for it,
+// then parse; st gets success or the problem met, the answer 0 on failure.
+template <typename T>
+T parseNumber(const char* chars, int32_t length, const Status** st, const char* fmt,
+              T (*parse)(const char*, const Status**)) {
+  if (st != nullptr) *st = successStatus();
+  NumberText text(chars, length, fmt);
+  if (text.problem() != nullptr) {
+    if (st != nullptr) *st = text.problem();
+    return T{0};
+  }
+  const Status* problem = nullptr;
+  T v = parse(text.text(), &problem);
+  if (problem != nullptr && st != nullptr) *st = problem;
+  return v;
+}
+
 Datum* textFromString(const char* text) {
   return new (std::nothrow) Text(text);
 }
@@ -930,16 +947,7 @@ int Text::typeCode() const {
 }
 
 double Text::asDouble(const Status** st, const char* fmt) const {
-  report(st, successStatus());
-  NumberText text(chars(), length_, fmt);
-  if (text.problem() != nullptr) {
-    report(st, text.problem());
-    return 0.0;
-  }
-  const Status* problem = nullptr;
-  double v = parseDouble(text.text(), &problem);
-  if (problem != nullptr) report(st, problem);
-  return v;
+  return parseNumber(chars(), length_, st, fmt, &parseDouble);
 }
 
 float Text::asFloat(const Status** st, const char* fmt) const {
@@ -958,29 +966,11 @@ float Text::asFloat(const Status** st, const char* fmt) const {
 }
 
 int32_t Text::asLong(const Status** st, const char* fmt) const {
-  report(st, successStatus());
-  NumberText text(chars(), length_, fmt);
-  if (text.problem() != nullptr) {
-    report(st, text.problem());
-    return 0;
-  }
-  const Status* problem = nullptr;
-  int32_t v = parseLong(text.text(), &problem);
-  if (problem != nullptr) report(st, problem);
-  return v;
+  return parseNumber(chars(), length_, st, fmt, &parseLong);
 }
 
 uint32_t Text::asUnsignedLong(const Status** st, const char* fmt) const {
-  report(st, successStatus());
-  NumberText text(chars(), length_, fmt);
-  if (text.problem() != nullptr) {
-    report(st, text.problem());
-    return 0;
-  }
-  const Status* problem = nullptr;
-  uint32_t v = parseUnsignedLong(text.text(), &problem);
-  if (problem != nullptr) report(st, problem);
-  return v;
+  return parseNumber(chars(), length_, st, fmt, &parseUnsignedLong);
 }
 
 int16_t Text::asShort(const Status** st, const char* fmt) const {
