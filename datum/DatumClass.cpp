@@ -15,6 +15,9 @@ DatumClass::DatumClass(const char* name, const Class* const* baseClasses,
       fromString_(fromString) {}
 
 const DatumClass* DatumClass::lookUpDatumClass(const char* name) {
+  // Making a value by name must not depend on whether a stream happened to
+  // build the registry first.
+  buildRegistry();
   const Class* c = lookUp(name);
   if (c == nullptr || !c->isKindOf(DatumClass::desc())) return nullptr;
   return static_cast<const DatumClass*>(c);

@@ -24,8 +24,8 @@ class DatumClass : public Class {
 
   Factory fromString() const { return fromString_; }
 
-  // The class registered under name when it is a DatumClass; null otherwise
-  // (and before the registry is built).
+  // The class registered under name when it is a DatumClass; null otherwise.
+  // Builds the class registry when that has not been done yet.
   static const DatumClass* lookUpDatumClass(const char* name);
   // Whether the named class exists and has a factory.
   static bool canMake(const char* name);

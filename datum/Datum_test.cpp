@@ -22,7 +22,6 @@
 #include "datum/Text.h"
 #include "object/Allocation.h"
 #include "object/Integer.h"
-#include "object/Registry.h"
 #include "object/internal/RoundTrip.h"
 
 namespace dv {
@@ -422,7 +421,6 @@ TEST(DatumTest, NilValue) {
 }
 
 TEST(DatumTest, ValuesAreMadeByClassName) {
-  buildRegistry();
   EXPECT_NE(nullptr, DatumClass::lookUpDatumClass("Binary"));
   EXPECT_EQ(nullptr, DatumClass::lookUpDatumClass("Integer"));  // not a typed value
   EXPECT_EQ(nullptr, DatumClass::lookUpDatumClass("NoSuchClass"));
