@@ -1,5 +1,6 @@
 // Ordering numbers of different classes by value.
 #include "datum/AbsNumber.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {

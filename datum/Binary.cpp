@@ -8,6 +8,7 @@
 #include "datum/DatumStatus.h"
 #include "object/Allocation.h"
 #include "object/HexDump.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "datum/DatumStatus.h"
 #include "object/Allocation.h"
-#include "object/internal/RoundTrip.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {

@@ -8,6 +8,7 @@
 #include "datum/DatumStatus.h"
 #include "datum/Text.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {
@@ -91,7 +92,6 @@ int Datum::kind() const {
 bool Datum::isExternal() const {
   return false;
 }
-void Datum::unused7(int, int, int) {}
 
 double Datum::asDouble(const Status** st, const char*) const {
   report(st, successStatus());

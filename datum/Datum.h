@@ -81,25 +81,23 @@ class Datum : public Object {
   DV_CLASS_MEMBERS()
 
  public:
-  // The typed-value operations, slots 1 to 41 after the object's, in order.
+  // The typed-value operations, after the object's, in their fixed order.
   // In every conversion st (may be null) is first set to the success status
   // and then to the status of a problem met; fmt names a format ("local" or
   // null: the locale's number punctuation).
 
-  // 1, 2: a class-wide flag that no value class sets.
+  // A class-wide flag that no value class sets, and its reset.
   virtual bool classMark() const;
   virtual void clearClassMark();
-  // 3: a new heap value of the same class in its default state.
+  // A new heap value of the same class in its default state.
   virtual Datum* newEmpty() const = 0;
-  // 4: the order of the value's class among other classes; 1000 by default.
+  // The order of the value's class among other classes; 1000 by default.
   virtual int kind() const;
-  // 5: the storage type.
+  // The storage type.
   virtual int typeCode() const = 0;
-  // 6: whether the value stands for an external file.
+  // Whether the value stands for an external file.
   virtual bool isExternal() const;
-  // 7: takes three arguments and has no effect.
-  virtual void unused7(int a, int b, int c);
-  // 8 to 15: the value as a scalar; 0 and success by default.
+  // The value as a scalar; 0 and success by default.
   virtual double asDouble(const Status** st = nullptr, const char* fmt = nullptr) const;
   virtual float asFloat(const Status** st = nullptr, const char* fmt = nullptr) const;
   virtual signed char asChar(const Status** st = nullptr, const char* fmt = nullptr) const;
@@ -109,33 +107,33 @@ class Datum : public Object {
                                        const char* fmt = nullptr) const;
   virtual uint16_t asUnsignedShort(const Status** st = nullptr, const char* fmt = nullptr) const;
   virtual uint32_t asUnsignedLong(const Status** st = nullptr, const char* fmt = nullptr) const;
-  // 16: the size of a buffer that holds the text form and its NUL.
+  // The size of a buffer that holds the text form and its NUL.
   virtual int maxTextLength(const char* fmt = nullptr, FormatArg arg = nullptr) const = 0;
-  // 17: the size of the binary form; by default the status becomes "Method not
+  // The size of the binary form; by default the status becomes "Method not
   // implemented on subclass." and the answer is 0.
   virtual int binarySize(int n = 0);
-  // 18: writes the NUL-terminated text form into buf, cut to bufSize - 1
+  // Writes the NUL-terminated text form into buf, cut to bufSize - 1
   // characters; answers buf.
   virtual char* asString(char* buf, int bufSize, const char* fmt = nullptr,
                          FormatArg arg = nullptr) const = 0;
-  // 19: the text form from character offset on (see the default's rule).
+  // The text form from character offset on (see the default's rule).
   virtual char* asSubstring(char* buf, int offset, int bufSize, const char* fmt = nullptr,
                             FormatArg arg = nullptr) const;
-  // 20: the binary form; by default "Method not implemented on subclass.", 0.
+  // The binary form; by default "Method not implemented on subclass.", 0.
   virtual int asBinary(void* buf, int size, int offset);
-  // 21: whether asUnsignedChar is not 0 (above 1: the overflow status in st).
+  // Whether asUnsignedChar is not 0 (above 1: the overflow status in st).
   virtual bool asBool(const Status** st = nullptr, const char* fmt = nullptr) const;
-  // 22, 23: the text form put into (or appended to) out; st gets out's status.
+  // The text form put into (or appended to) out; st gets out's status.
   // By default st gets "Method not implemented on subclass.".
   virtual Text& asText(Text& out, const Status** st = nullptr, const char* fmt = nullptr) const;
   virtual Text& appendToText(Text& out, const Status** st = nullptr,
                              const char* fmt = nullptr) const;
-  // 24: the text form in a new block of maxTextLength bytes from allocate (the
+  // The text form in a new block of maxTextLength bytes from allocate (the
   // caller frees it with the counterpart); null when allocation fails.
   virtual char* newString(const char* fmt = nullptr, DatumAllocator allocate = &dv::allocate) const;
-  // 25: the raw value storage; null by default.
+  // The raw value storage; null by default.
   virtual void* data();
-  // 26 to 34: assign a value converted from the argument. They answer null
+  // Assign a value converted from the argument. They answer null
   // when the new status has severity 0 and otherwise the status now held; by
   // default "Method not implemented on subclass.".
   virtual const Status* set(const char* s, int len, const char* fmt = nullptr);
@@ -147,15 +145,15 @@ class Datum : public Object {
   virtual const Status* set(int16_t v, const char* fmt = nullptr);
   virtual const Status* set(unsigned char v, const char* fmt = nullptr);
   virtual const Status* set(char v, const char* fmt = nullptr);
-  // 35 to 38: order.
+  // Order among values.
   virtual bool isGreaterThan(const Datum& x) const = 0;
   virtual bool isLessThan(const Datum& x) const = 0;
   virtual bool isGreaterOrEqual(const Datum& x) const;
   virtual bool isLessOrEqual(const Datum& x) const;
-  // 39, 40: NULL is what the status says; setNull makes it the null status.
+  // NULL is what the status says; setNull makes it the null status.
   virtual bool isNull() const;
   virtual void setNull();
-  // 41: the first step of every value comparison: 0 for the same species; for
+  // The first step of every value comparison: 0 for the same species; for
   // another Datum 1 when its kind is lower, else -1; for anything else the
   // order of the two class descriptors.
   virtual int compareKind(const Object& other) const;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "datum/Text.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {
@@ -87,7 +88,7 @@ const Status* DatumConstraint::check(const Datum& v, Text** inText, Datum** conv
       *outText = nullptr;
     }
   };
-  // 1. An external value is not converted: it is handed back as it is.
+  // An external value is not converted: it is handed back as it is.
   if (v.isExternal()) {
     if (!giveEmptyText(inText) || !giveEmptyText(outText)) {
       dropTexts();
@@ -99,7 +100,7 @@ const Status* DatumConstraint::check(const Datum& v, Text** inText, Datum** conv
     }
     return successStatus();
   }
-  // 2 and 3. The value's text.
+  // The value's text, handed out as inText when asked for.
   char* s = v.newString(fmt, &dv::allocate);
   if (s == nullptr) return outOfMemoryStatus();
   if (inText != nullptr) {
@@ -110,7 +111,7 @@ const Status* DatumConstraint::check(const Datum& v, Text** inText, Datum** conv
       return outOfMemoryStatus();
     }
   }
-  // 4 and 5. The converted value and its status.
+  // The converted value, made from that text, and its status.
   Datum* d = newDatum(s, fmt);
   deallocate(s);
   if (d == nullptr) {
@@ -119,7 +120,8 @@ const Status* DatumConstraint::check(const Datum& v, Text** inText, Datum** conv
   }
   const Status* result = d->status();
   result->addRef();
-  // 6 and 7.
+  // The converted value's text form, for outText, unless the conversion
+  // failed.
   if (outText != nullptr && result->severity() < kError) {
     int n = d->maxTextLength(fmt, nullptr);
     if (n < 1) n = 1;
@@ -140,7 +142,7 @@ const Status* DatumConstraint::check(const Datum& v, Text** inText, Datum** conv
     }
     *outText = text;
   }
-  // 8.
+  // The converted value to the caller, or dropped when not asked for.
   if (converted != nullptr) {
     *converted = d;
   } else {

@@ -19,25 +19,26 @@ class DatumConstraint : public Datum {
   // The size of the text form of every constraint (its printOn).
   static constexpr int kTextLength = 128;
 
-  // The constraint operations, slots 42 to 51 in order. (The type code of the
+  // The constraint operations, after the value's, in their fixed order. (The type code of the
   // values a constraint makes is the constraint's own typeCode().)
-  // 42: 1 to 100, how close two constraints are; 0 when they cannot be compared.
+  // 1 to 100, how close two constraints are; 0 when they cannot be compared.
   virtual int16_t similarity(const DatumConstraint& other) const = 0;
-  // 43: a new value of the constrained type made from text (the caller holds
+  // A new value of the constrained type made from text (the caller holds
   // one reference); empty text gives the shared nil value.
   virtual Datum* newDatum(const char* text, const char* fmt = nullptr) const = 0;
-  // 44: v's text form, except that an external value gives the empty text.
+  // v's text form, except that an external value gives the empty text.
   virtual char* format(const Datum& v, char* buf, int size, const char* fmt = nullptr) const;
-  // 45: the buffer size for v's text form.
+  // The buffer size for v's text form.
   virtual int maxTextLength(const Datum& v, const char* fmt) const;
-  // 46: converts v to the constrained type: the text v had (inText), the new
+  // Converts v to the constrained type: the text v had (inText), the new
   // value (converted) and its text form (outText); see the definition. Each
   // given out-parameter is first set to null; the caller owns what it gets
   // (one reference each). Answers the new value's status (one reference taken)
   // or an out-of-memory status.
   virtual const Status* check(const Datum& v, Text** inText, Datum** converted, Text** outText,
                               const char* fmt = nullptr) const;
-  // 48 to 51.
+  // The bounds of the constrained type: its maximum length, precision and
+  // scale, 0 by default; precisionAndScale writes both (nothing by default).
   virtual uint32_t maxLength() const;
   virtual int16_t precision() const;
   virtual int16_t scale() const;

@@ -22,7 +22,7 @@
 #include "datum/Text.h"
 #include "object/Allocation.h"
 #include "object/Integer.h"
-#include "object/internal/RoundTrip.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "datum/DatumStatus.h"
 #include "datum/NilDatum.h"
+#include "object/OIO.h"
 
 namespace dv {
 

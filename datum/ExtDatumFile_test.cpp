@@ -9,7 +9,7 @@
 
 #include "datum/DatumStatus.h"
 #include "datum/NilDatum.h"
-#include "object/internal/RoundTrip.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {

@@ -203,7 +203,7 @@ class Locale : public Object {
 
   // Object interface.
   Object* shallowCopy() const override;
-  // By identifier field. REQUIRES: other is a Locale ([BADARGCLM] otherwise).
+  // By identifier field. Reports [BADARGCLM] when other is no Locale.
   int compare(const Object& other) const override;
   uint32_t hash() const override;
   // A Locale with the same identifier field and loaded state.

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "datum/DatumStatus.h"
+#include "object/OIO.h"
 
 namespace dv {
 

@@ -16,6 +16,7 @@
 #include "datum/DatumStatus.h"
 #include "datum/LocalNumberForm.h"
 #include "object/Allocation.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
 
 namespace dv {

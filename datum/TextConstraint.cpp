@@ -9,6 +9,7 @@
 #include "datum/DatumStatus.h"
 #include "datum/NilDatum.h"
 #include "datum/Text.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
 
 namespace dv {

@@ -13,8 +13,8 @@
 #include "datum/Text.h"
 #include "object/OIOStreams.h"
 #include "object/Registry.h"
-#include "object/internal/RoundTrip.h"
 #include "status/Status.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {

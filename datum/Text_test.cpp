@@ -21,8 +21,8 @@
 #include "object/OIOStreams.h"
 #include "object/Registry.h"
 #include "object/String.h"
-#include "object/internal/RoundTrip.h"
 #include "status/Status.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {

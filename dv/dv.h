@@ -40,6 +40,7 @@
 #include "object/SeqCltn.h"
 #include "object/Set.h"
 #include "object/SortedCltn.h"
+#include "object/StreamStatus.h"
 #include "object/String.h"
 #include "platform/LocaleInfo.h"
 #include "status/Status.h"

@@ -1,9 +1,10 @@
 // The array of object pointers.
 #include "object/ArrayOb.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <ostream>
 #include <string>
 
 #include "object/Allocation.h"
@@ -11,8 +12,8 @@
 #include "object/ErrorFacility.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
-#include "status/Status.h"
 
 namespace dv {
 namespace {
@@ -93,6 +94,7 @@ Object*& ArrayOb::outOfRange() {
 }
 
 void ArrayOb::moveSlots(int32_t from, int32_t to, int32_t count) {
+  assert(count <= 0 || (from >= 0 && to >= 0 && from + count <= size_ && to + count <= size_));
   if (count > 0) {
     std::memmove(v_ + to, v_ + from, static_cast<std::size_t>(count) * sizeof(Object*));
   }
@@ -103,7 +105,7 @@ void ArrayOb::sort() {
 }
 
 void ArrayOb::sortFirst(int32_t n) {
-  if (n > size_) n = size_;
+  assert(n >= 0 && n <= size_);
   if (n > 1) std::qsort(v_, static_cast<std::size_t>(n), sizeof(Object*), &compareSlots);
 }
 
@@ -119,11 +121,6 @@ void ArrayOb::dumpOn(std::ostream& out) const {
           << ") refcount = " << ob->refCount() << '\n';
     }
   }
-}
-
-void ArrayOb::dumpToStdout() const {
-  dumpOn(std::cout);
-  std::cout.flush();
 }
 
 Object* ArrayOb::add(Object& ob) {
@@ -216,7 +213,7 @@ ArrayOb::ArrayOb(OIOin& stream) : Collection(stream) {
     n = 1;
   }
   if (!allocateSlots(n)) {
-    stream.setStatus(outOfMemoryStatus());
+    stream.failOutOfMemory();
     if (!allocateSlots(1)) return;
     n = 0;  // the objects are read and dropped
   }

@@ -40,8 +40,6 @@ class ArrayOb : public Collection {
   void sort();
   // Orders the first n slots only. REQUIRES: 0 <= n <= size().
   void sortFirst(int32_t n);
-  // Writes the slots with their classes and reference counts to standard output.
-  void dumpToStdout() const;
   void dumpOn(std::ostream& out) const override;
 
   // Collection interface. An ArrayOb has a fixed set of slots: add, remove and

@@ -1,5 +1,6 @@
 // Class descriptors, the list of all classes and class signatures.
 #include "object/Class.h"
+#include "object/OIO.h"
 
 #include <cstring>
 #include <ostream>

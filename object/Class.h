@@ -2,7 +2,7 @@
 // first use by the class's desc() function (so that no descriptor depends on
 // the order of static initializers across files) and entered, newest first,
 // in the list of all classes. Every class's descriptor is made at start-up,
-// before main runs (see object/AllClasses.cpp), bases before the classes that
+// before main runs (see dv/AllClasses.cpp), bases before the classes that
 // derive from them.
 #ifndef DV_OBJECT_CLASS_H_
 #define DV_OBJECT_CLASS_H_

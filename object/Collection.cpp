@@ -5,6 +5,8 @@
 
 #include "object/ArrayOb.h"
 #include "object/Iterator.h"
+#include "object/Nil.h"
+#include "object/OIO.h"
 #include "object/OrderedCltn.h"
 #include "object/Set.h"
 #include "object/SortedCltn.h"
@@ -45,6 +47,17 @@ Collection& Collection::addEachTo(Collection& c) const {
 }
 
 const Collection& Collection::removeAll(const Collection& c) {
+  if (&c == this) {
+    // A walk over the collection itself would skip the elements that removals
+    // move under it: take out the first element left until none is left (or
+    // the collection refuses to remove one).
+    while (!isEmpty()) {
+      Iterator first(*this);
+      Object* ob = first();
+      if (ob == nullptr || remove(*ob) == nil()) break;
+    }
+    return c;
+  }
   Iterator it(c);
   while (Object* ob = it()) remove(*ob);
   return c;

@@ -11,7 +11,6 @@
 #include <iosfwd>
 
 #include "object/Class.h"
-#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {

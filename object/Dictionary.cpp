@@ -6,6 +6,7 @@
 #include "object/Iterator.h"
 #include "object/LookupKey.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {

@@ -3,6 +3,7 @@
 #include "object/ErrorFacility.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -191,6 +192,7 @@ const char* severityName(int severity) {
 }
 
 void enterFacility(int index, const char* name, const ErrorMessage* messages, int32_t lastCode) {
+  assert(index >= 0 && index < kFacilityCount && name != nullptr && messages != nullptr);
   Facility& f = state().facilities[index];
   f.name = name;
   f.messages = messages;

@@ -11,7 +11,7 @@
 #include "object/ErrorCodes.h"
 #include "object/Exception.h"
 #include "object/Nil.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

@@ -8,6 +8,7 @@
 #ifndef DV_OBJECT_EXCEPTION_H_
 #define DV_OBJECT_EXCEPTION_H_
 
+#include <cassert>
 #include <cstdint>
 #include <utility>
 
@@ -122,10 +123,11 @@ int32_t catchRegion(Body&& body) {
 }
 
 // Destroys its object through destroy() when it goes out of scope, also when
-// a RAISE unwinds past it. REQUIRES: the object was made with new.
+// a RAISE unwinds past it. REQUIRES: the object was made with new (its count
+// is 1 or more).
 class Cleanup {
  public:
-  explicit Cleanup(Object& guarded) : guarded_(guarded) {}
+  explicit Cleanup(Object& guarded) : guarded_(guarded) { assert(guarded.refCount() >= 1); }
   ~Cleanup() { guarded_.destroy(); }
   Cleanup(const Cleanup&) = delete;
   Cleanup& operator=(const Cleanup&) = delete;

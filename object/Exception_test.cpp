@@ -12,7 +12,7 @@
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
 #include "object/Nil.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

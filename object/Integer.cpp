@@ -1,5 +1,6 @@
 // The boxed 32-bit integer.
 #include "object/Integer.h"
+#include "object/OIO.h"
 
 #include <climits>
 #include <ostream>

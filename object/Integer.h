@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "object/Class.h"
-#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
@@ -24,8 +23,8 @@ class Integer : public Object {
 
   Object* shallowCopy() const override;
   // This value minus the other's; a difference beyond 32 bits is held at the
-  // nearest bound, so its sign is always right. REQUIRES: other is an Integer
-  // ([BADARGCLM] otherwise).
+  // nearest bound, so its sign is always right. Reports [BADARGCLM] when
+  // other is no Integer.
   int compare(const Object& other) const override;
   uint32_t hash() const override;
   bool isEqual(const Object& other) const override;

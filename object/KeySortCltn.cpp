@@ -5,6 +5,7 @@
 
 #include "object/LookupKey.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 
 namespace dv {
 

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "object/Nil.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
 
 namespace dv {

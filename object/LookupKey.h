@@ -8,7 +8,6 @@
 
 #include "object/Class.h"
 #include "object/Integer.h"
-#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
@@ -32,7 +31,7 @@ class LookupKey : public Object {
 
   Object* shallowCopy() const override;
   void deepenShallowCopy() override;
-  // Compares the keys. REQUIRES: other is a LookupKey ([BADARGCLM] otherwise).
+  // Compares the keys. Reports [BADARGCLM] when other is no LookupKey.
   int compare(const Object& other) const override;
   uint32_t hash() const override;                    // the key's
   bool isEqual(const Object& other) const override;  // a LookupKey with an equal key

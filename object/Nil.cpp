@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "object/Class.h"
+#include "object/OIO.h"
 #include "object/internal/Startup.h"
 
 namespace dv {

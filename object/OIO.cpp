@@ -2,9 +2,12 @@
 // and read protocols.
 #include "object/OIO.h"
 
+#include <cassert>
 #include <cstring>
+#include <exception>
 #include <ostream>
 #include <streambuf>
+#include <string>
 
 #include "object/Allocation.h"
 #include "object/Class.h"
@@ -15,38 +18,105 @@
 #include "object/LookupKey.h"
 #include "object/Nil.h"
 #include "object/OrderedCltn.h"
+#include "object/Registry.h"
 #include "object/Set.h"
-#include "status/Status.h"
 
 namespace dv {
-
-// OIOERR statuses of object input: a version outside the range this library
-// reads or writes (shared), and a header that names no known format.
-DV_DEFINE_SHARED_ERROR_STATUS(oioVersionsIncompatibleStatus, 0x40140016u, true, kOioErrName,
-                              "Object input data format error: versions incompatible.");
-
 namespace {
-
-constexpr uint32_t kCannotInterpretCode = 0x7014000Fu;
-constexpr const char* kCannotInterpretMessage =
-    "Cannot interpret input data.\nVersions incompatible.";
-// A stream whose content could not be read on after a reported error.
-constexpr uint32_t kUnreadableCode = 0x40140017u;
-constexpr const char* kUnreadableMessage = "Object input data cannot be read.";
 
 constexpr int32_t kTableCapacity = 256;
 
-const Status* held(const Status* s) {
-  return s != nullptr ? s : successStatus();
+// Resolves what a record names: its class, which must be known and unchanged.
+// Reports and answers null otherwise.
+const Class* recordClass(const std::string& name, uint32_t signature) {
+  const Class* c = lookUp(name.c_str());
+  if (c == nullptr) {
+    setError(nihcl::RDUNKCLASS, kDefaultSeverity, name);
+    return nullptr;
+  }
+  if (c->signature() != signature) {
+    setError(nihcl::RDBADSIG, kDefaultSeverity, name, static_cast<int32_t>(c->signature()),
+             static_cast<int32_t>(signature));
+    return nullptr;
+  }
+  return c;
 }
 
-void hold(const Status*& slot, const Status* status) {
-  if (status != nullptr) status->addRef();
-  if (slot != nullptr) slot->release();
-  slot = status;
-}
+// Keeps a stream's member depth and read depth over one record and, when a
+// top-level read fails by a RAISE, takes out of the read table what the
+// failed read put there (the object under construction is gone).
+class RecordScope {
+ public:
+  using Truncate = void (*)(OIOin&, int32_t);
+  RecordScope(OIOin& stream, uint32_t& memberDepth, uint32_t& readDepth, int32_t firstRecord,
+              bool topLevel, Truncate truncate)
+      : stream_(stream),
+        memberDepth_(memberDepth),
+        savedMemberDepth_(memberDepth),
+        readDepth_(readDepth),
+        firstRecord_(firstRecord),
+        topLevel_(topLevel),
+        truncate_(truncate),
+        exceptions_(std::uncaught_exceptions()) {
+    ++readDepth_;
+    memberDepth_ = 0;  // the record is entered in the read table by its root part
+  }
+  ~RecordScope() {
+    --readDepth_;
+    memberDepth_ = savedMemberDepth_;
+    if (topLevel_ && std::uncaught_exceptions() > exceptions_) truncate_(stream_, firstRecord_);
+  }
+  RecordScope(const RecordScope&) = delete;
+  RecordScope& operator=(const RecordScope&) = delete;
+
+ private:
+  OIOin& stream_;
+  uint32_t& memberDepth_;
+  uint32_t savedMemberDepth_;
+  uint32_t& readDepth_;
+  int32_t firstRecord_;
+  bool topLevel_;
+  Truncate truncate_;
+  int exceptions_;
+};
 
 }  // namespace
+
+OIOin& textSide(OIOinbin& stream) {
+  return stream;
+}
+
+OIOout& textSide(OIOoutbin& stream) {
+  return stream;
+}
+
+// The status operations of both stream sides: each answers from the
+// StreamStatus the stream holds.
+#define DV_FORWARD_STREAM_STATUS(Stream)              \
+  void Stream::setStatus(const Status* status) {      \
+    status_.set(status);                              \
+  }                                                   \
+  void Stream::setStatus(const Status& status) {      \
+    status_.set(&status);                             \
+  }                                                   \
+  const Status* Stream::status() const {              \
+    return status_.get();                             \
+  }                                                   \
+  uint32_t Stream::code() const {                     \
+    return status_.code();                            \
+  }                                                   \
+  int Stream::severity() const {                      \
+    return status_.severity();                        \
+  }                                                   \
+  const char* Stream::messageText() const {           \
+    return status_.messageText();                     \
+  }                                                   \
+  void Stream::printStatus(std::ostream& out) const { \
+    status_.print(out);                               \
+  }                                                   \
+  void Stream::printOn(std::ostream& out) const {     \
+    printStatus(out);                                 \
+  }
 
 // ---------------------------------------------------------------------------
 // OIOin
@@ -54,43 +124,16 @@ void hold(const Status*& slot, const Status* status) {
 OIOin::OIOin() : readTable_(new OrderedCltn(kTableCapacity)) {}
 
 OIOin::~OIOin() {
-  hold(status_, nullptr);
   delete readTable_;
 }
 
 void* OIOin::allocate(std::size_t size) {
   void* block = dv::allocate(size);
-  if (block == nullptr) setStatus(outOfMemoryStatus());
+  if (block == nullptr) failOutOfMemory();
   return block;
 }
 
-void OIOin::setStatus(const Status* status) {
-  hold(status_, status);
-}
-void OIOin::setStatus(const Status& status) {
-  hold(status_, &status);
-}
-const Status* OIOin::status() const {
-  return held(status_);
-}
-uint32_t OIOin::code() const {
-  return held(status_)->code();
-}
-int OIOin::severity() const {
-  return held(status_)->severity();
-}
-const char* OIOin::messageText() const {
-  return held(status_)->messageText();
-}
-
-void OIOin::printStatus(std::ostream& out) const {
-  const char* text = messageText();
-  if (text != nullptr && *text != '\0') out << text;
-}
-
-void OIOin::printOn(std::ostream& out) const {
-  printStatus(out);
-}
+DV_FORWARD_STREAM_STATUS(OIOin)
 
 int OIOin::close() {
   if (closeMode_ == 1) closeStep();
@@ -117,44 +160,35 @@ OIOin& OIOin::operator>>(unsigned char& v) {
   v = static_cast<unsigned char>(i);
   return *this;
 }
-OIOin& OIOin::operator>>(int16_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(uint16_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(int32_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(uint32_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(int64_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(uint64_t& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(float& v) {
-  read(&v, 1);
-  return *this;
-}
-OIOin& OIOin::operator>>(double& v) {
-  read(&v, 1);
-  return *this;
-}
 OIOin& OIOin::operator>>(bool& v) {
   int32_t i = 0;
   read(&i, 1);
   v = i != 0;
   return *this;
 }
+
+// The single-value operators of both sides for the types that travel as
+// themselves: one element through the concrete stream's array operation.
+#define DV_SINGLE_VALUE_OPERATORS(Type) \
+  OIOin& OIOin::operator>>(Type& v) {   \
+    read(&v, 1);                        \
+    return *this;                       \
+  }                                     \
+  OIOout& OIOout::operator<<(Type v) {  \
+    write(&v, 1);                       \
+    return *this;                       \
+  }
+
+DV_SINGLE_VALUE_OPERATORS(int16_t)
+DV_SINGLE_VALUE_OPERATORS(uint16_t)
+DV_SINGLE_VALUE_OPERATORS(int32_t)
+DV_SINGLE_VALUE_OPERATORS(uint32_t)
+DV_SINGLE_VALUE_OPERATORS(int64_t)
+DV_SINGLE_VALUE_OPERATORS(uint64_t)
+DV_SINGLE_VALUE_OPERATORS(float)
+DV_SINGLE_VALUE_OPERATORS(double)
+
+#undef DV_SINGLE_VALUE_OPERATORS
 
 int32_t OIOin::setVersion(int32_t v) {
   if (v == -2) {
@@ -171,7 +205,7 @@ int32_t OIOin::setVersion(int32_t v) {
   } else {
     version_ = kOIOCurrentVersion;
     dataFormat_ = kOIOFormatNew;
-    setStatus(oioVersionsIncompatibleStatus());
+    status_.fail(StreamStatus::Failure::kVersionsIncompatible);
   }
   return version_;
 }
@@ -187,10 +221,7 @@ int32_t OIOin::readHeader() {
   if (format == kOIOFormatOld || format == kOIOFormatNew) {
     dataFormat_ = format;
   } else {
-    const Status* s =
-        makeErrorStatus(kCannotInterpretCode, true, kOioErrName, kCannotInterpretMessage, 0, false);
-    setStatus(s);
-    s->release();
+    status_.fail(StreamStatus::Failure::kCannotInterpret);
   }
   return dataFormat_;
 }
@@ -205,6 +236,7 @@ void OIOin::readUntil(std::streambuf& buffer, char delimiter) {
 }
 
 void OIOin::readString(char* buffer, uint32_t capacity) {
+  assert(buffer != nullptr && capacity >= 1);
   int32_t length = 0;
   *this >> length;
   if (length < 0) {
@@ -230,10 +262,11 @@ void OIOin::readString(char* buffer, uint32_t capacity) {
 
 void OIOin::failContent() {
   if (severity() >= kError) return;  // the first failure is the one that counts
-  const Status* s =
-      makeErrorStatus(kUnreadableCode, true, kOioErrName, kUnreadableMessage, 0, false);
-  setStatus(s);
-  s->release();
+  status_.fail(StreamStatus::Failure::kUnreadable);
+}
+
+void OIOin::failOutOfMemory() {
+  status_.fail(StreamStatus::Failure::kOutOfMemory);
 }
 
 void OIOin::failEndOfInput() {
@@ -246,6 +279,61 @@ void OIOin::failSyntax(const char* expected, const char* found) {
   if (severity() >= kError) return;
   setError(nihcl::RDSYNERR, kDefaultSeverity, expected, found);
   failContent();
+}
+
+Object* OIOin::readObject() {
+  ItemHead head;
+  readItemHead(&head);
+  if (head.kind == ItemHead::kNil || head.kind == ItemHead::kFailed) return nil();
+  bool topLevel = readDepth_ == 0;
+  if (topLevel) firstRecord_ = readCount();
+  if (head.kind == ItemHead::kReference) {
+    int64_t index = static_cast<int64_t>(firstRecord_) + head.reference;
+    if (head.reference < 0 || index >= readCount()) {
+      failSyntax("a reference to an object read before", head.text.c_str());
+      return nil();
+    }
+    return readAt(static_cast<int32_t>(index));
+  }
+  if (severity() >= kError) return nil();
+  const Class* c = recordClass(head.name, head.signature);
+  if (c == nullptr || !hasReader(*c)) {
+    if (c != nullptr) setError(nihcl::RDUNKCLASS, kDefaultSeverity, head.name);
+    failContent();
+    return nil();
+  }
+  return readRecord(*c, topLevel);
+}
+
+Object* OIOin::readRecord(const Class& c, bool topLevel) {
+  Object* ob = nullptr;
+  {
+    RecordScope scope(*this, memberDepth_, readDepth_, firstRecord_, topLevel,
+                      [](OIOin& s, int32_t n) { s.truncateReadTable(n); });
+    ob = runReader(c);
+  }
+  if (ob == nullptr) {
+    failOutOfMemory();
+    return nil();
+  }
+  readItemEnd();
+  return ob;
+}
+
+Object* OIOin::runReader(const Class& c) {
+  return c.readerText()(*this);
+}
+
+bool OIOin::hasReader(const Class& c) const {
+  return c.readerText() != nullptr;
+}
+
+Object* OIOinbin::runReader(const Class& c) {
+  return c.readerBinary()(*this);
+}
+
+bool OIOinbin::hasReader(const Class& c) const {
+  return c.readerBinary() != nullptr;
 }
 
 Object* OIOin::readObjectHeld() {
@@ -275,39 +363,12 @@ void OIOin::truncateReadTable(int32_t n) {
 OIOout::OIOout() = default;
 
 OIOout::~OIOout() {
-  hold(status_, nullptr);
   flushPending();
   delete storedSet_;
   endStore();
 }
 
-void OIOout::setStatus(const Status* status) {
-  hold(status_, status);
-}
-void OIOout::setStatus(const Status& status) {
-  hold(status_, &status);
-}
-const Status* OIOout::status() const {
-  return held(status_);
-}
-uint32_t OIOout::code() const {
-  return held(status_)->code();
-}
-int OIOout::severity() const {
-  return held(status_)->severity();
-}
-const char* OIOout::messageText() const {
-  return held(status_)->messageText();
-}
-
-void OIOout::printStatus(std::ostream& out) const {
-  const char* text = messageText();
-  if (text != nullptr && *text != '\0') out << text;
-}
-
-void OIOout::printOn(std::ostream& out) const {
-  printStatus(out);
-}
+DV_FORWARD_STREAM_STATUS(OIOout)
 
 int OIOout::fd() const {
   return -1;
@@ -321,38 +382,6 @@ OIOout& OIOout::operator<<(char v) {
 OIOout& OIOout::operator<<(unsigned char v) {
   int32_t i = v;
   write(&i, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(int16_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(uint16_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(int32_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(uint32_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(int64_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(uint64_t v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(float v) {
-  write(&v, 1);
-  return *this;
-}
-OIOout& OIOout::operator<<(double v) {
-  write(&v, 1);
   return *this;
 }
 OIOout& OIOout::operator<<(bool v) {
@@ -387,7 +416,7 @@ int32_t OIOout::setVersion(int32_t v) {
     // Version 6 is reached through -1 only.
     version_ = 5;
     dataFormat_ = kOIOFormatNew;
-    setStatus(oioVersionsIncompatibleStatus());
+    status_.fail(StreamStatus::Failure::kVersionsIncompatible);
   }
   return version_;
 }
@@ -406,11 +435,11 @@ void OIOout::addPending(Object& ob) {
     if (pending_ == nullptr || pending_->capacity() == 0) {
       delete pending_;
       pending_ = nullptr;
-      setStatus(outOfMemoryStatus());
+      failOutOfMemory();
       return;
     }
   }
-  if (pending_->add(ob) == nil()) setStatus(outOfMemoryStatus());
+  if (pending_->add(ob) == nil()) failOutOfMemory();
 }
 
 void OIOout::flushPending() {
@@ -422,6 +451,10 @@ void OIOout::flushPending() {
     while (Object* ob = it()) ob->release();
   }
   delete queue;
+}
+
+void OIOout::failOutOfMemory() {
+  status_.fail(StreamStatus::Failure::kOutOfMemory);
 }
 
 void OIOout::beginStore() {
@@ -489,7 +522,7 @@ void OIOout::enterMember(const Object& ob) {
 Object::Object(OIOin& stream) {
   startLife();
   if (stream.memberDepth_++ == 0 && stream.readTable_->add(*this) == nil()) {
-    stream.setStatus(outOfMemoryStatus());
+    stream.failOutOfMemory();
   }
 }
 
@@ -526,5 +559,7 @@ void Object::storeMemberOn(OIOout& stream) const {
 void Object::storeMemberOn(OIOoutbin& stream) const {
   if (enterAsMember(stream)) storer(stream);
 }
+
+#undef DV_FORWARD_STREAM_STATUS
 
 }  // namespace dv

@@ -15,11 +15,14 @@
 #include <cstdint>
 #include <iosfwd>
 #include <new>
+#include <string>
 
 #include "object/Object.h"
+#include "object/StreamStatus.h"
 
 namespace dv {
 
+class Class;
 class IdentDict;
 class IdentSet;
 class OrderedCltn;
@@ -37,16 +40,17 @@ class OIOin {
   OIOin(const OIOin&) = delete;
   OIOin& operator=(const OIOin&) = delete;
 
-  // Slot 0: releases the status, destroys the read table.
+  // Releases the status, destroys the read table.
   virtual ~OIOin();
-  // Slot 1: a block of size bytes from the library's allocation routine; null
-  // (and the out-of-memory status) when that fails.
+  // A block of size bytes from the library's allocation routine; null (and
+  // the out-of-memory status) when that fails.
   virtual void* allocate(std::size_t size);
-  // Slots 2 and 3: release the held status and hold the new one (null: none).
+  // Release the held status and hold the new one (null: none); two entries
+  // with the same behaviour.
   virtual void setStatus(const Status* status);
   virtual void setStatus(const Status& status);
-  // Slots 4 to 9: the held status and what it says (the success status's
-  // answers when none is held).
+  // The held status and what it says (the success status's answers when none
+  // is held).
   virtual const Status* status() const;
   virtual uint32_t code() const;
   virtual int severity() const;
@@ -54,11 +58,11 @@ class OIOin {
   // Writes the message text when there is one.
   virtual void printStatus(std::ostream& out) const;
   virtual void printOn(std::ostream& out) const;
-  // Slot 10: performs the closing step when closeMode is 1; returns 0.
+  // Performs the closing step when closeMode is 1; returns 0.
   virtual int close();
-  // Slot 11: the file descriptor; -1 for none.
+  // The file descriptor; -1 for none.
   virtual int fd() const;
-  // Slots 12 to 22: one value each, through the array reads. A character is
+  // One value each, through the array reads. A character is
   // read as an integer holding its unsigned value; a flag as an integer that
   // is whether it is not 0.
   virtual OIOin& operator>>(char& v);
@@ -72,9 +76,9 @@ class OIOin {
   virtual OIOin& operator>>(float& v);
   virtual OIOin& operator>>(double& v);
   virtual OIOin& operator>>(bool& v);
-  // Slot 23: the concrete stream's closing step; nothing by default.
+  // The concrete stream's closing step; nothing by default.
   virtual void closeStep();
-  // Slots 24 to 34: the concrete stream's array reads of n elements. A
+  // The concrete stream's array reads of n elements. A
   // character array is read as raw characters, every other type through the
   // stream's encoding of that type.
   virtual void read(char* v, std::size_t n) = 0;
@@ -90,8 +94,10 @@ class OIOin {
   // Reads one object stored with storeOn and returns it: a new object (owned
   // by the caller), an object read before (a reference), or nil(). Errors of
   // the stream's content are framework errors (RDEOF, RDUNKCLASS, RDBADSIG,
-  // RDSYNERR) and answer nil() when the process goes on.
-  virtual Object* readObject() = 0;
+  // RDSYNERR) and answer nil() when the process goes on. The concrete stream
+  // decodes what marks an object (readItemHead, readItemEnd); the rest is
+  // common to every stream.
+  Object* readObject();
   // readObject for a holder that keeps what it reads: the answer carries one
   // reference for the caller also when it is an object read before.
   Object* readObjectHeld();
@@ -126,8 +132,37 @@ class OIOin {
   void failSyntax(const char* expected, const char* found);
   // Leaves an error status after a reported error of the content.
   void failContent();
+  // Leaves the out-of-memory status; readers call it when they cannot make
+  // room for what they read.
+  void failOutOfMemory();
 
  protected:
+  // What marks the next item of the stream, as the concrete stream decodes it.
+  struct ItemHead {
+    enum Kind {
+      kNil,        // nil()
+      kReference,  // the object of record number `reference` of this top-level read
+      kRecord,     // an object of class `name` with `signature`, contents follow
+      kFailed,     // nothing usable: the failure has been reported
+    };
+    Kind kind = kFailed;
+    int64_t reference = 0;
+    std::string name;
+    uint32_t signature = 0;
+    // The undecoded mark, for the report of a bad reference.
+    std::string text;
+  };
+  // Decodes the mark of the next item.
+  virtual void readItemHead(ItemHead* head) = 0;
+  // Reads the mark that closes a record; reports (failSyntax) when it is
+  // something else.
+  virtual void readItemEnd() = 0;
+  // Runs the reader of class c for this stream's form; null when the object
+  // cannot be allocated. The text form runs readerText.
+  virtual Object* runReader(const Class& c);
+  // Whether class c has a reader for this stream's form.
+  virtual bool hasReader(const Class& c) const;
+
   // The read table, for the concrete streams' references.
   int32_t readCount() const;
   Object* readAt(int32_t i) const;
@@ -139,16 +174,25 @@ class OIOin {
  private:
   friend class Object;  // the reader constructors of the root part
 
+  // Reads the contents of a record of class c.
+  Object* readRecord(const Class& c, bool topLevel);
+
   Startup startup_;
-  const Status* status_ = nullptr;
+  StreamStatus status_;
   int32_t closeMode_ = 0;
   OrderedCltn* readTable_;
   int32_t dataFormat_ = kOIOFormatNew;
   int32_t version_ = kOIOCurrentVersion;
+  uint32_t readDepth_ = 0;   // readObject calls in progress
+  int32_t firstRecord_ = 0;  // read-table index of the current top-level record
 };
 
 // The binary-form input stream: the same protocol, its own reader slot.
-class OIOinbin : public OIOin {};
+class OIOinbin : public OIOin {
+ protected:
+  Object* runReader(const Class& c) override;  // readerBinary
+  bool hasReader(const Class& c) const override;
+};
 
 class OIOout {
  public:
@@ -156,21 +200,21 @@ class OIOout {
   OIOout(const OIOout&) = delete;
   OIOout& operator=(const OIOout&) = delete;
 
-  // Slot 0: releases the status, destroys the stored set and the store table.
+  // Releases the status, destroys the stored set and the store table.
   virtual ~OIOout();
-  // Slots 1 and 2: release the held status and hold the new one.
+  // Release the held status and hold the new one, as for OIOin.
   virtual void setStatus(const Status* status);
   virtual void setStatus(const Status& status);
-  // Slots 3 to 8.
+  // The held status and what it says, as for OIOin.
   virtual const Status* status() const;
   virtual uint32_t code() const;
   virtual int severity() const;
   virtual const char* messageText() const;
   virtual void printStatus(std::ostream& out) const;
   virtual void printOn(std::ostream& out) const;
-  // Slot 9: -1.
+  // The file descriptor; -1 for none.
   virtual int fd() const;
-  // Slots 10 to 20: one value each, through the array writes. A character is
+  // One value each, through the array writes. A character is
   // written as an integer holding its unsigned value; a flag as 0 or 1.
   virtual OIOout& operator<<(char v);
   virtual OIOout& operator<<(unsigned char v);
@@ -183,10 +227,9 @@ class OIOout {
   virtual OIOout& operator<<(float v);
   virtual OIOout& operator<<(double v);
   virtual OIOout& operator<<(bool v);
-  // Slot 21: a text: its length as an integer, then its characters (null:
-  // length 0).
+  // A text: its length as an integer, then its characters (null: length 0).
   virtual OIOout& operator<<(const char* text);
-  // Slots 22 and up: the concrete stream's array writes.
+  // The concrete stream's array writes.
   virtual void write(const char* v, std::size_t n) = 0;
   virtual void write(const unsigned char* v, std::size_t n) = 0;
   virtual void write(const int16_t* v, std::size_t n) = 0;
@@ -212,6 +255,8 @@ class OIOout {
   void addPending(Object& ob);
   // Releases every queued object and discards the queue.
   void flushPending();
+  // Leaves the out-of-memory status.
+  void failOutOfMemory();
 
   int32_t dataFormat() const { return dataFormat_; }
   int32_t version() const { return version_; }
@@ -239,7 +284,7 @@ class OIOout {
   void endStore();
 
   Startup startup_;
-  const Status* status_ = nullptr;
+  StreamStatus status_;
   OrderedCltn* pending_ = nullptr;
   uint32_t nesting_ = 0;
   IdentSet* storedSet_ = nullptr;
@@ -264,19 +309,5 @@ Object* readObjectBinary(OIOinbin& stream) {
 }
 
 }  // namespace dv
-
-// Declares a class's object-stream members: the two reader constructors,
-// which read the fields in the order the storer wrote them, and the two
-// storers, which write them the same way in both forms.
-#define DV_STREAM_MEMBERS(Name)                                                      \
- public:                                                                             \
-  explicit Name(::dv::OIOin& stream);                                                \
-  explicit Name(::dv::OIOinbin& stream) : Name(static_cast<::dv::OIOin&>(stream)) {} \
-  void storer(::dv::OIOout& stream) const override;                                  \
-  void storer(::dv::OIOoutbin& stream) const override {                              \
-    storer(static_cast<::dv::OIOout&>(stream));                                      \
-  }
-
-namespace dv {}  // namespace dv
 
 #endif  // DV_OBJECT_OIO_H_

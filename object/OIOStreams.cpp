@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <type_traits>
 
@@ -15,7 +14,6 @@
 #include "object/ErrorFacility.h"
 #include "object/Nil.h"
 #include "object/Registry.h"
-#include "status/Status.h"
 
 namespace dv {
 namespace {
@@ -28,56 +26,11 @@ constexpr unsigned char kBinaryRecord = 'O';
 constexpr unsigned char kBinaryEnd = 'E';
 constexpr unsigned char kBinaryReference = 'R';
 constexpr unsigned char kBinaryNil = 'N';
+// Class names are short: a longer one is damage, not a name to allocate for.
+constexpr int32_t kMaxClassName = 255;
 
 bool isSpace(int c) {
   return c == ' ' || c == '\n' || c == '\t' || c == '\r';
-}
-
-// Keeps the stream's member depth and, when a top-level read fails by a
-// RAISE, takes out of the read table what the failed read put there (the
-// object under construction is gone).
-class ReadGuard {
- public:
-  ReadGuard(uint32_t& memberDepth, OIOin& stream, int32_t firstRecord, bool topLevel,
-            void (*truncate)(OIOin&, int32_t))
-      : memberDepth_(memberDepth),
-        saved_(memberDepth),
-        stream_(stream),
-        firstRecord_(firstRecord),
-        topLevel_(topLevel),
-        truncate_(truncate),
-        exceptions_(std::uncaught_exceptions()) {}
-  ~ReadGuard() {
-    memberDepth_ = saved_;
-    if (topLevel_ && std::uncaught_exceptions() > exceptions_) truncate_(stream_, firstRecord_);
-  }
-  ReadGuard(const ReadGuard&) = delete;
-  ReadGuard& operator=(const ReadGuard&) = delete;
-
- private:
-  uint32_t& memberDepth_;
-  uint32_t saved_;
-  OIOin& stream_;
-  int32_t firstRecord_;
-  bool topLevel_;
-  void (*truncate_)(OIOin&, int32_t);
-  int exceptions_;
-};
-
-// Resolves what a record names: its class, which must be known and unchanged.
-// Reports and answers null otherwise.
-const Class* recordClass(const std::string& name, uint32_t signature) {
-  const Class* c = lookUp(name.c_str());
-  if (c == nullptr) {
-    setError(nihcl::RDUNKCLASS, kDefaultSeverity, name);
-    return nullptr;
-  }
-  if (c->signature() != signature) {
-    setError(nihcl::RDBADSIG, kDefaultSeverity, name, static_cast<int32_t>(c->signature()),
-             static_cast<int32_t>(signature));
-    return nullptr;
-  }
-  return c;
 }
 
 template <class T>
@@ -269,56 +222,40 @@ void TextOIOin::read(double* v, std::size_t n) {
   readIntegers(v, n, "a number");
 }
 
-Object* TextOIOin::readObject() {
-  std::string token;
-  if (!nextToken(&token)) return nil();
-  if (token == std::string(1, kNilMark)) return nil();
-  bool topLevel = depth_ == 0;
-  if (topLevel) firstRecord_ = readCount();
+void TextOIOin::readItemHead(ItemHead* head) {
+  std::string& token = head->text;
+  head->kind = ItemHead::kFailed;
+  if (!nextToken(&token)) return;
+  if (token == std::string(1, kNilMark)) {
+    head->kind = ItemHead::kNil;
+    return;
+  }
   if (token[0] == kReference) {
     char* end = nullptr;
-    long n = std::strtol(token.c_str() + 1, &end, 10);
-    int32_t index = firstRecord_ + static_cast<int32_t>(n);
-    if (end == token.c_str() + 1 || *end != '\0' || n < 0 || index >= readCount()) {
+    errno = 0;
+    long long n = std::strtoll(token.c_str() + 1, &end, 10);
+    if (end == token.c_str() + 1 || *end != '\0' || errno == ERANGE || n < 0 || n > INT32_MAX) {
       failSyntax("a reference to an object read before", token.c_str());
-      return nil();
+      return;
     }
-    return readAt(index);
+    head->kind = ItemHead::kReference;
+    head->reference = n;
+    return;
   }
   if (token[0] != kRecordOpen || token.size() < 2) {
     failSyntax("an object", token.c_str());
-    return nil();
+    return;
   }
-  std::string name = token.substr(1);
-  uint32_t signature = 0;
-  read(&signature, 1);
-  if (severity() >= kError) return nil();
-  const Class* c = recordClass(name, signature);
-  if (c == nullptr || c->readerText() == nullptr) {
-    if (c != nullptr) setError(nihcl::RDUNKCLASS, kDefaultSeverity, name);
-    failContent();
-    return nil();
-  }
-  Object* ob = nullptr;
-  {
-    ++depth_;
-    ReadGuard guard(memberDepth_, *this, firstRecord_, topLevel,
-                    [](OIOin& s, int32_t n) { static_cast<TextOIOin&>(s).truncateReadTable(n); });
-    memberDepth_ = 0;  // the record is entered in the read table by its root part
-    struct DepthDown {
-      uint32_t& depth;
-      ~DepthDown() { --depth; }
-    } down{depth_};
-    ob = c->readerText()(*this);
-  }
-  if (ob == nullptr) {
-    setStatus(outOfMemoryStatus());
-    return nil();
-  }
+  head->name = token.substr(1);
+  read(&head->signature, 1);
+  if (severity() < kError) head->kind = ItemHead::kRecord;
+}
+
+void TextOIOin::readItemEnd() {
+  std::string token;
   if (nextToken(&token) && token != std::string(1, kRecordClose)) {
     failSyntax("the end of an object", token.c_str());
   }
-  return ob;
 }
 
 // ---------------------------------------------------------------------------
@@ -463,72 +400,55 @@ void BinaryOIOin::read(double* v, std::size_t n) {
   }
 }
 
-Object* BinaryOIOin::readObject() {
+namespace {
+
+// A byte that marks nothing known, for a syntax report.
+std::string byteText(unsigned char c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02x", c);
+  return text;
+}
+
+}  // namespace
+
+void BinaryOIOin::readItemHead(ItemHead* head) {
+  head->kind = ItemHead::kFailed;
   unsigned char tag = 0;
-  if (!bytes(&tag, 1)) return nil();
-  if (tag == kBinaryNil) return nil();
-  bool topLevel = depth_ == 0;
-  if (topLevel) firstRecord_ = readCount();
+  if (!bytes(&tag, 1)) return;
+  if (tag == kBinaryNil) {
+    head->kind = ItemHead::kNil;
+    return;
+  }
   if (tag == kBinaryReference) {
     int32_t n = 0;
     read(&n, 1);
-    if (severity() >= kError) return nil();
-    int64_t index = static_cast<int64_t>(firstRecord_) + n;
-    if (n < 0 || index >= readCount()) {
-      failSyntax("a reference to an object read before", std::to_string(n).c_str());
-      return nil();
-    }
-    return readAt(static_cast<int32_t>(index));
+    if (severity() >= kError) return;
+    head->text = std::to_string(n);
+    head->kind = ItemHead::kReference;
+    head->reference = n;
+    return;
   }
   if (tag != kBinaryRecord) {
-    char found[8];
-    std::snprintf(found, sizeof found, "0x%02x", tag);
-    failSyntax("an object", found);
-    return nil();
+    failSyntax("an object", byteText(tag).c_str());
+    return;
   }
   int32_t length = 0;
   read(&length, 1);
-  // Class names are short: a longer one is damage, not a name to allocate for.
-  constexpr int32_t kMaxClassName = 255;
-  if (severity() >= kError) return nil();
+  if (severity() >= kError) return;
   if (length < 1 || length > kMaxClassName) {
     failSyntax("a class name", std::to_string(length).c_str());
-    return nil();
+    return;
   }
-  std::string name(static_cast<std::size_t>(length), '\0');
-  if (!bytes(&name[0], name.size())) return nil();
-  uint32_t signature = 0;
-  read(&signature, 1);
-  if (severity() >= kError) return nil();
-  const Class* c = recordClass(name, signature);
-  if (c == nullptr || c->readerBinary() == nullptr) {
-    if (c != nullptr) setError(nihcl::RDUNKCLASS, kDefaultSeverity, name);
-    failContent();
-    return nil();
-  }
-  Object* ob = nullptr;
-  {
-    ++depth_;
-    ReadGuard guard(memberDepth_, *this, firstRecord_, topLevel,
-                    [](OIOin& s, int32_t n) { static_cast<BinaryOIOin&>(s).truncateReadTable(n); });
-    memberDepth_ = 0;
-    struct DepthDown {
-      uint32_t& depth;
-      ~DepthDown() { --depth; }
-    } down{depth_};
-    ob = c->readerBinary()(*this);
-  }
-  if (ob == nullptr) {
-    setStatus(outOfMemoryStatus());
-    return nil();
-  }
+  head->name.assign(static_cast<std::size_t>(length), '\0');
+  if (!bytes(&head->name[0], head->name.size())) return;
+  read(&head->signature, 1);
+  if (severity() < kError) head->kind = ItemHead::kRecord;
+}
+
+void BinaryOIOin::readItemEnd() {
   unsigned char end = 0;
-  if (bytes(&end, 1) && end != kBinaryEnd) {
-    char found[8];
-    std::snprintf(found, sizeof found, "0x%02x", end);
-    failSyntax("the end of an object", found);
-  }
-  return ob;
+  if (bytes(&end, 1) && end != kBinaryEnd)
+    failSyntax("the end of an object", byteText(end).c_str());
 }
 
 }  // namespace dv

@@ -78,7 +78,10 @@ class TextOIOin : public OIOin {
   void read(uint64_t* v, std::size_t n) override;
   void read(float* v, std::size_t n) override;
   void read(double* v, std::size_t n) override;
-  Object* readObject() override;
+
+ protected:
+  void readItemHead(ItemHead* head) override;
+  void readItemEnd() override;
 
  private:
   // The next blank-ended token, after leading white space; false at the end
@@ -87,8 +90,6 @@ class TextOIOin : public OIOin {
   template <class T>
   void readIntegers(T* v, std::size_t n, const char* what);
   std::istream& in_;
-  uint32_t depth_ = 0;       // readObject calls in progress
-  int32_t firstRecord_ = 0;  // read-table index of the current top-level record
 };
 
 class BinaryOIOout : public OIOoutbin {
@@ -127,14 +128,15 @@ class BinaryOIOin : public OIOinbin {
   void read(uint64_t* v, std::size_t n) override;
   void read(float* v, std::size_t n) override;
   void read(double* v, std::size_t n) override;
-  Object* readObject() override;
+
+ protected:
+  void readItemHead(ItemHead* head) override;
+  void readItemEnd() override;
 
  private:
   // Reads n bytes; false (after reporting the end of input) when they are not there.
   bool bytes(void* p, std::size_t n);
   std::istream& in_;
-  uint32_t depth_ = 0;
-  int32_t firstRecord_ = 0;
 };
 
 }  // namespace dv

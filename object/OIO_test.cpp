@@ -30,9 +30,8 @@
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
-#include "object/internal/ProcessCapture.h"
-#include "object/internal/RoundTrip.h"
-#include "status/Status.h"
+#include "tests/support/ProcessCapture.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {
@@ -227,55 +226,6 @@ TEST_P(BothForms, SharedObjectsAndCyclesStayShared) {
   EXPECT_TRUE(back->at(1)->isEqual(shared));
   back->at(1)->release();
   innerBack->release();
-  back->release();
-}
-
-TEST_P(BothForms, StatusesRoundTrip) {
-  bool binary = GetParam();
-  Object* success = roundTrip(*successStatus(), binary);
-  EXPECT_STREQ("Status", success->className());
-  success->release();
-  Object* null = roundTrip(*nullStatus(), binary);
-  EXPECT_TRUE(static_cast<Status*>(null)->isNull());
-  null->release();
-
-  const Status* error =
-      makeErrorStatus(0x4002000Bu, true, "DATUMERR", "Bad value: \"x\"\n", 17, false);
-  const ErrorStatus* back = static_cast<const ErrorStatus*>(roundTrip(*error, binary));
-  EXPECT_TRUE(back->isEqual(*error));
-  EXPECT_TRUE(back->isNull());
-  EXPECT_EQ(17, back->externError());
-  EXPECT_STREQ("DATUMERR", back->facilityName());
-  EXPECT_STREQ("Bad value: \"x\"\n", back->messageText());
-  back->release();
-  error->release();
-
-  // A shared static status is stored like any other and read back as a new one.
-  Object* oom = roundTrip(*outOfMemoryStatus(), binary);
-  EXPECT_NE(static_cast<const Object*>(outOfMemoryStatus()), oom);
-  EXPECT_TRUE(oom->isEqual(*outOfMemoryStatus()));
-  EXPECT_EQ(1, oom->refCount());
-  oom->release();
-}
-
-TEST_P(BothForms, ErrorStatusWithoutTextsReadsBackTheDefaults) {
-  bool binary = GetParam();
-  // Stored by hand: a code, no facility, no message.
-  std::stringstream buffer;
-  {
-    std::unique_ptr<OIOout> out;
-    if (binary) {
-      out.reset(new BinaryOIOout(buffer));
-    } else {
-      out.reset(new TextOIOout(buffer));
-    }
-    ErrorStatus plain;
-    plain.storeOn(*out);
-  }
-  std::string bytes = buffer.str();
-  ErrorStatus* back = static_cast<ErrorStatus*>(readFrom(bytes, binary));
-  EXPECT_STREQ("UNKNOWN", back->facilityName());
-  EXPECT_STREQ("UNKNOWN: SUCCESS: Error number 0", back->messageText());
   back->release();
 }
 

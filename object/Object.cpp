@@ -3,6 +3,7 @@
 #include "object/Object.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <ostream>
 
@@ -11,6 +12,7 @@
 #include "object/Class.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
+#include "object/OIO.h"
 #include "object/internal/NihclMessages.h"
 #include "object/internal/Startup.h"
 
@@ -161,6 +163,7 @@ Object* Object::copy() const {
 void Object::deepenShallowCopy() {}
 
 void Object::destroy() {
+  assert(refCount_ >= 0);  // a heap object; others are not owned by counting
   delete this;
 }
 
@@ -277,9 +280,5 @@ const Class& Object::desc() {
                                 &readObjectText, &readObjectBinary, nullptr, nullptr);
   return descriptor;
 }
-
-// Every descriptor is made before main runs, in the fixed order of
-// registerAllClasses; this file is part of every program that uses objects.
-[[maybe_unused]] const bool kAllClassesRegistered = (internal::registerAllClasses(), true);
 
 }  // namespace dv

@@ -62,67 +62,67 @@ class Object {
   static void operator delete(void* block) noexcept;
   static void operator delete(void* block, const std::nothrow_t&) noexcept;
 
-  // Slot 0: with a count of 1 or more, drops one; the last reference destroys
+  // With a count of 1 or more, drops one; the last reference destroys
   // the object. Objects not owned by counting (count -1) ignore it.
   virtual void release() const;
-  // Slot 1.
+  // Drops the object's dependents; the count reads 0 while it is destroyed.
   virtual ~Object();
-  // Slot 2: the class's descriptor.
+  // The class's descriptor.
   virtual const Class* isA() const = 0;
-  // Slot 3: a new instance made by the class's copy constructor, owned by the caller.
+  // A new instance made by the class's copy constructor, owned by the caller.
   virtual Object* shallowCopy() const = 0;
-  // Slots 4 and 5: the tagged value-stream form; false when the class has none.
+  // The tagged value-stream form; false when the class has none.
   virtual bool streamOut(TableStream& stream) const;
   virtual bool streamIn(TableStream& stream);
-  // Slot 6: the number the class's prototype is registered under; -1 for none.
+  // The number the class's prototype is registered under; -1 for none.
   virtual int streamTypeNumber() const;
-  // Slot 7: a new default instance to read a streamed value into; null for none.
+  // A new default instance to read a streamed value into; null for none.
   virtual Object* newForStream() const;
-  // Slots 8 and 9: write the object to an object stream. The root reports
+  // Write the object to an object stream. The root reports
   // should-not-implement for "storer".
   virtual void storer(OIOout& stream) const;
   virtual void storer(OIOoutbin& stream) const;
-  // Slot 10: makes dependent depend on this object; returns it.
+  // Makes dependent depend on this object; returns it.
   virtual Object* addDependent(Object& dependent);
-  // Slot 11.
+  // How many elements the object has room for; 0 for objects that hold none.
   virtual uint32_t capacity() const;
-  // Slot 12: calls update(*this, arg) on every dependent, in order.
+  // Calls update(*this, arg) on every dependent, in order.
   virtual void changed(const Object& arg);
-  // Slot 13: changed(*nil()).
+  // changed(*nil()).
   virtual void changed();
-  // Slot 14: three-way order (negative, 0, positive).
+  // Three-way order (negative, 0, positive).
   virtual int compare(const Object& other) const = 0;
-  // Slot 15: shallowCopy().
+  // A copy owned by the caller: shallowCopy().
   virtual Object* copy() const;
-  // Slot 16: replaces the shared parts of a fresh shallow copy by deep copies;
+  // Replaces the shared parts of a fresh shallow copy by deep copies;
   // the root has none.
   virtual void deepenShallowCopy();
-  // Slot 17: a new ordered collection of the dependents, owned by the caller.
+  // A new ordered collection of the dependents, owned by the caller.
   virtual OrderedCltn* dependents() const;
-  // Slot 18: destroys the object. REQUIRES: it was made with new.
+  // Destroys the object. REQUIRES: it was made with new.
   virtual void destroy();
-  // Slot 19: class name, "[", printOn, "]" and an end of line.
+  // Writes the class name, "[", printOn, "]" and an end of line.
   virtual void dumpOn(std::ostream& out) const;
-  // Slot 20: a hash consistent with isEqual.
+  // A hash consistent with isEqual.
   virtual uint32_t hash() const = 0;
-  // Slot 21: equality of value.
+  // Equality of value.
   virtual bool isEqual(const Object& other) const = 0;
-  // Slot 22: reports derived-class responsibility for "scanFrom".
+  // Reading from a text stream: reports derived-class responsibility for "scanFrom".
   virtual void scanFrom(std::istream& in);
-  // Slot 23: a readable form, without an end of line.
+  // Writes a readable form, without an end of line.
   virtual void printOn(std::ostream& out) const = 0;
-  // Slot 24: forgets every dependent of this object.
+  // Forgets every dependent of this object.
   virtual void releaseDependents();
-  // Slot 25: removes one dependent; returns it, or nil() when it was not one.
+  // Removes one dependent; returns it, or nil() when it was not one.
   virtual Object* removeDependent(const Object& dependent);
-  // Slot 26.
+  // How many elements the object holds; 0 for objects that hold none.
   virtual uint32_t size() const;
-  // Slot 27: isA().
+  // The class that stands for this object's kind in comparisons: isA().
   virtual const Class* species() const;
-  // Slot 28: told by changed() of an object this one depends on; reports
+  // Told by changed() of an object this one depends on; reports
   // derived-class responsibility for "update".
   virtual void update(const Object& dependee, const Object& arg);
-  // Slot 29: this object, seen as an instance of `target`, when it is one;
+  // This object, seen as an instance of `target`, when it is one;
   // otherwise null. Each class answers for its own descriptor and defers to its
   // bases.
   virtual void* _castdown(const Class& target) const;
@@ -236,6 +236,23 @@ T* castdown(const Object* object) {
   return static_cast<T*>(p);
 }
 
+// The text-form side of a binary stream (the binary classes derive from the
+// text ones), for code that sees the stream classes only declared.
+OIOin& textSide(OIOinbin& stream);
+OIOout& textSide(OIOoutbin& stream);
 }  // namespace dv
+
+// Declares a class's object-stream members: the two reader constructors,
+// which read the fields in the order the storer wrote them, and the two
+// storers, which write them the same way in both forms. The class's source
+// file defines the text-form pair.
+#define DV_STREAM_MEMBERS(Name)                                           \
+ public:                                                                  \
+  explicit Name(::dv::OIOin& stream);                                     \
+  explicit Name(::dv::OIOinbin& stream) : Name(::dv::textSide(stream)) {} \
+  void storer(::dv::OIOout& stream) const override;                       \
+  void storer(::dv::OIOoutbin& stream) const override {                   \
+    storer(::dv::textSide(stream));                                       \
+  }
 
 #endif  // DV_OBJECT_OBJECT_H_

@@ -12,7 +12,7 @@
 #include "object/BitTables.h"
 #include "object/Class.h"
 #include "object/Nil.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

@@ -8,6 +8,7 @@
 #include "object/ErrorFacility.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
 
 namespace dv {

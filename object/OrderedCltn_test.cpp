@@ -21,7 +21,7 @@
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {
@@ -166,6 +166,25 @@ TEST(OrderedCltnTest, AddAllReSizesOnceAndCanAddItself) {
   target.addAll(target);
   EXPECT_EQ(60u, target.size());
   EXPECT_EQ(29, static_cast<Integer*>(target.at(59))->value());
+}
+
+TEST(CollectionTest, RemoveAllTakesOutOneOccurrencePerElementAndCanEmptyItself) {
+  Integer a(1), b(2), c(3);
+  OrderedCltn seq;
+  for (Integer* x : {&a, &b, &a, &c}) seq.add(*x);
+  OrderedCltn gone;
+  gone.add(a);
+  gone.add(c);
+  EXPECT_EQ(&gone, &seq.removeAll(gone));
+  EXPECT_EQ((std::vector<int32_t>{2, 1}), valuesOf(seq));
+
+  // Removing a collection's elements from itself walks what it held at the start.
+  seq.removeAll(seq);
+  EXPECT_TRUE(seq.isEmpty());
+  Set set;
+  for (Integer* x : {&a, &b, &c}) set.add(*x);
+  set.removeAll(set);
+  EXPECT_TRUE(set.isEmpty());
 }
 
 TEST(OrderedCltnTest, EmptyCollectionAndMissingObjectReports) {

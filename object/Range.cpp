@@ -1,5 +1,6 @@
 // Ranges of positions.
 #include "object/Range.h"
+#include "object/OIO.h"
 
 #include <ostream>
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "object/Class.h"
-#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {

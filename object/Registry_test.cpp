@@ -18,7 +18,7 @@
 #include "object/OrderedCltn.h"
 #include "object/Set.h"
 #include "object/String.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

@@ -2,6 +2,7 @@
 #include "object/SeqCltn.h"
 
 #include "object/Iterator.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {

@@ -13,7 +13,7 @@ class SeqCltn : public Collection {
   DV_CLASS_MEMBERS()
 
  public:
-  // The element at position i. REQUIRES: 0 <= i < size() ([INDEXRANGE] otherwise).
+  // The element at position i; reports [INDEXRANGE] for i outside 0 to size() - 1.
   virtual Object* at(int32_t i) const = 0;
   // The first position whose element isEqual ob, or -1.
   virtual int32_t indexOf(const Object& ob) const;
@@ -22,9 +22,10 @@ class SeqCltn : public Collection {
   uint32_t occurrencesOf(const Object& ob) const override;
 
   // Walks both sequences in step: the first non-zero element comparison, or
-  // -1/1 when one ends first. REQUIRES: other is a SeqCltn ([BADARGCLM]).
+  // -1/1 when one ends first. Reports [BADARGCLM] when other is no SeqCltn.
   int compare(const Object& other) const override;
-  // Same size and pairwise isEqual elements. REQUIRES: other is a SeqCltn.
+  // Same size and pairwise isEqual elements. Reports [BADARGCLM] (and answers
+  // false) when other is no SeqCltn.
   bool isEqual(const Object& other) const override;
 
  protected:

@@ -1,6 +1,7 @@
 // The hashed set and the identity set.
 #include "object/Set.h"
 
+#include <cassert>
 #include <iostream>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "object/ErrorFacility.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 #include "object/OrderedCltn.h"
 #include "object/Registry.h"
 
@@ -19,6 +21,7 @@ constexpr uint32_t kGoldenRatio = 0x9E3779B9u;
 // Bits of the table for n elements: the significant bits of n, one more when
 // n is not a power of two. REQUIRES: n >= 1.
 int32_t bitsFor(int32_t n) {
+  assert(n >= 1);
   int32_t bits = 0;
   for (uint32_t v = static_cast<uint32_t>(n); v != 0; v >>= 1) ++bits;
   if ((n & (n - 1)) != 0) ++bits;

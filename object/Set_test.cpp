@@ -20,7 +20,7 @@
 #include "object/LookupKey.h"
 #include "object/Nil.h"
 #include "object/String.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

@@ -3,6 +3,7 @@
 
 #include "object/Iterator.h"
 #include "object/Nil.h"
+#include "object/OIO.h"
 
 namespace dv {
 

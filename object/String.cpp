@@ -8,7 +8,7 @@
 #include "object/Allocation.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
-#include "status/Status.h"
+#include "object/OIO.h"
 
 namespace dv {
 namespace {
@@ -155,7 +155,7 @@ String::String(OIOin& stream) : Object(stream), p_(emptyText) {
   }
   if (n == 0) return;
   if (!reserve(n)) {
-    stream.setStatus(outOfMemoryStatus());
+    stream.failOutOfMemory();
     // The characters are read and dropped, so that the stream stays in step.
     for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
       char c;

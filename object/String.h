@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "object/Class.h"
-#include "object/OIO.h"
 #include "object/Object.h"
 
 namespace dv {
@@ -39,7 +38,7 @@ class String : public Object {
   String operator()(int32_t pos, int32_t length) const;
 
   Object* shallowCopy() const override;
-  // strcmp order. REQUIRES: other is a String ([BADARGCLM] otherwise).
+  // strcmp order. Reports [BADARGCLM] when other is no String.
   int compare(const Object& other) const override;
   // The length, exclusive-or every whole 32-bit little-endian word of the
   // characters, exclusive-or the last 1 to 3 characters as a partial word.

@@ -13,7 +13,7 @@
 #include "object/LookupKey.h"
 #include "object/Nil.h"
 #include "object/Range.h"
-#include "object/internal/ProcessCapture.h"
+#include "tests/support/ProcessCapture.h"
 
 namespace dv {
 namespace {

@@ -2,12 +2,14 @@
 #include "status/Status.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <ostream>
 
 #include "object/Allocation.h"
+#include "object/OIO.h"
 #include "object/Registry.h"
 
 namespace dv {
@@ -300,7 +302,9 @@ ErrorStatus::ErrorStatus(uint32_t errorNumber, int severity, bool nullFlag, cons
     : code_(makeStatusCode(severity, 0, true, static_cast<uint16_t>(errorNumber))),
       nullFlag_(nullFlag),
       facilityName_(copyText(kUnknownFacilityName)),
-      message_(message != nullptr ? copyText(message) : numberMessage(code_)) {}
+      message_(message != nullptr ? copyText(message) : numberMessage(code_)) {
+  assert(severity >= kSuccess && severity <= kFatal);
+}
 
 ErrorStatus::ErrorStatus(const ErrorStatus& other)
     : Status(other),
@@ -442,7 +446,7 @@ char* readStoredText(OIOin& stream, int32_t n) {
   if (n < 1) return nullptr;
   char* text = static_cast<char*>(allocate(static_cast<std::size_t>(n) + 1));
   if (text == nullptr) {
-    stream.setStatus(outOfMemoryStatus());
+    stream.failOutOfMemory();
     for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
       char c;
       stream.read(&c, 1);

@@ -108,7 +108,7 @@ class Status : public Object {
   Status& operator=(const Status&) = default;
   ~Status() override = default;
 
-  // The status operations, slots 30 to 40 in this order.
+  // The status operations, after the object's, in their fixed order.
   // Whether the value carrying this status counts as NULL. Status: false.
   virtual bool isNull() const;
   // 0 to 7. Status: 0.

@@ -5,15 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "object/Allocation.h"
 #include "object/Integer.h"
+#include "object/OIOStreams.h"
 #include "object/Registry.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {
+
+using testing::readFrom;
+using testing::roundTrip;
 
 DV_DEFINE_SHARED_ERROR_STATUS(textTruncatedStatus, 0x3002000A, false, kDatumErrName,
                               "Text truncated.");
@@ -601,6 +607,62 @@ TEST(StatusStreamTest, PrototypesAreRegisteredWithTheRegistry) {
   EXPECT_EQ(-1, errorPrototype->refCount());
   EXPECT_EQ(0u, static_cast<ErrorStatus*>(errorPrototype)->code());
 }
+
+// Statuses through both object-stream forms: the text form (false) and the
+// binary form (true).
+class StatusStreamForms : public ::testing::TestWithParam<bool> {};
+
+TEST_P(StatusStreamForms, StatusesRoundTrip) {
+  bool binary = GetParam();
+  Object* success = roundTrip(*successStatus(), binary);
+  EXPECT_STREQ("Status", success->className());
+  success->release();
+  Object* null = roundTrip(*nullStatus(), binary);
+  EXPECT_TRUE(static_cast<Status*>(null)->isNull());
+  null->release();
+
+  const Status* error =
+      makeErrorStatus(0x4002000Bu, true, "DATUMERR", "Bad value: \"x\"\n", 17, false);
+  const ErrorStatus* back = static_cast<const ErrorStatus*>(roundTrip(*error, binary));
+  EXPECT_TRUE(back->isEqual(*error));
+  EXPECT_TRUE(back->isNull());
+  EXPECT_EQ(17, back->externError());
+  EXPECT_STREQ("DATUMERR", back->facilityName());
+  EXPECT_STREQ("Bad value: \"x\"\n", back->messageText());
+  back->release();
+  error->release();
+
+  // A shared static status is stored like any other and read back as a new one.
+  Object* oom = roundTrip(*outOfMemoryStatus(), binary);
+  EXPECT_NE(static_cast<const Object*>(outOfMemoryStatus()), oom);
+  EXPECT_TRUE(oom->isEqual(*outOfMemoryStatus()));
+  EXPECT_EQ(1, oom->refCount());
+  oom->release();
+}
+
+TEST_P(StatusStreamForms, ErrorStatusWithoutTextsReadsBackTheDefaults) {
+  bool binary = GetParam();
+  // Stored by hand: a code, no facility, no message.
+  std::stringstream buffer;
+  {
+    std::unique_ptr<OIOout> out;
+    if (binary) {
+      out.reset(new BinaryOIOout(buffer));
+    } else {
+      out.reset(new TextOIOout(buffer));
+    }
+    ErrorStatus plain;
+    plain.storeOn(*out);
+  }
+  std::string bytes = buffer.str();
+  ErrorStatus* back = static_cast<ErrorStatus*>(readFrom(bytes, binary));
+  EXPECT_STREQ("UNKNOWN", back->facilityName());
+  EXPECT_STREQ("UNKNOWN: SUCCESS: Error number 0", back->messageText());
+  back->release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Text, StatusStreamForms, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(Binary, StatusStreamForms, ::testing::Values(true));
 
 }  // namespace
 }  // namespace dv

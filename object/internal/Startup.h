@@ -9,8 +9,6 @@ namespace internal {
 void createNil();
 // Fills the bit tables (object/BitTables.cpp).
 void fillBitTables();
-// Makes every class descriptor, in a fixed order (object/AllClasses.cpp).
-void registerAllClasses();
 
 }  // namespace internal
 }  // namespace dv

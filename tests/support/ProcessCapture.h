@@ -1,8 +1,8 @@
 // Test support: runs a function in a child process and captures how it ended
 // and what it wrote, so that paths that end the process can be checked byte
 // for byte.
-#ifndef DV_OBJECT_INTERNAL_PROCESSCAPTURE_H_
-#define DV_OBJECT_INTERNAL_PROCESSCAPTURE_H_
+#ifndef DV_TESTS_SUPPORT_PROCESSCAPTURE_H_
+#define DV_TESTS_SUPPORT_PROCESSCAPTURE_H_
 
 #include <poll.h>
 #include <sys/wait.h>
@@ -88,4 +88,4 @@ inline std::string hexAddress(const void* p) {
 }  // namespace testing
 }  // namespace dv
 
-#endif  // DV_OBJECT_INTERNAL_PROCESSCAPTURE_H_
+#endif  // DV_TESTS_SUPPORT_PROCESSCAPTURE_H_

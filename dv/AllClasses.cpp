@@ -1,7 +1,12 @@
-// Makes every class descriptor of the library at start-up, in one fixed order,
-// so that the list of all classes is the same in every program. Setting the
-// environment variable DV_CLASS_LIST makes the start-up print the list, newest
-// first, on standard error: a way to see which classes a program carries.
+// Makes every class descriptor of the library before main runs, in one fixed
+// order, so that the list of all classes is the same in every program and
+// every class can be found by name (object streams, values made by class
+// name) even when the program names it nowhere. This is the one place that
+// knows every class, so it sits at the top of the library, above every layer.
+// It is linked into every program that links the library (CMakeLists.txt), so
+// its start-up runs even though no code calls it. Setting the environment
+// variable DV_CLASS_LIST makes the start-up print the list, newest first, on
+// standard error: a way to see which classes a program carries.
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,12 +34,12 @@
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
-#include "object/internal/Startup.h"
 #include "status/Status.h"
 
 namespace dv {
+namespace {
 
-void internal::registerAllClasses() {
+void registerAllClasses() {
   Object::desc();
   Class::desc();
   Nil::desc();
@@ -79,5 +84,9 @@ void internal::registerAllClasses() {
     }
   }
 }
+
+[[maybe_unused]] const bool kAllClassesRegistered = (registerAllClasses(), true);
+
+}  // namespace
 
 }  // namespace dv

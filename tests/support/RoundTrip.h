@@ -1,8 +1,8 @@
 // Test support: stores an object through the text or the binary object
 // stream and reads it back, so that every storable class can be checked for
 // what survives the trip.
-#ifndef DV_OBJECT_INTERNAL_ROUNDTRIP_H_
-#define DV_OBJECT_INTERNAL_ROUNDTRIP_H_
+#ifndef DV_TESTS_SUPPORT_ROUNDTRIP_H_
+#define DV_TESTS_SUPPORT_ROUNDTRIP_H_
 
 #include <gtest/gtest.h>
 
@@ -53,4 +53,4 @@ inline Object* readFrom(const std::string& bytes, bool binary) {
 }  // namespace testing
 }  // namespace dv
 
-#endif  // DV_OBJECT_INTERNAL_ROUNDTRIP_H_
+#endif  // DV_TESTS_SUPPORT_ROUNDTRIP_H_
