@@ -36,6 +36,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/driver/LogText.h"
+
 extern char** environ;
 
 namespace {
@@ -817,16 +819,193 @@ struct Site {
   int firstLine;
   std::string_view raw;
 
+  // The line of the case file that holds raw[offset].
+  int lineAt(std::size_t offset) const {
+    return firstLine + static_cast<int>(std::count(
+                           raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  }
+
   [[noreturn]] void fail(std::size_t offset, const std::string& message) const {
-    std::size_t lines = static_cast<std::size_t>(
-        std::count(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
-    caseError(*path, firstLine + static_cast<int>(lines), message);
+    caseError(*path, lineAt(offset), message);
   }
 };
 
-// Applies the substitutions to raw. `expected` makes {int} a wildcard instead of text.
+// ---------------------------------------------------------------------------------------
+// The normal session of the scripted driver: {setup} and {teardown}
+
+// One call that dvsql makes to set up or tear down a session: the script line that answers
+// it and the line the driver logs for it.
+struct DefaultCall {
+  std::string script;  // its first word is the function
+  std::string log;
+};
+
+std::string_view functionOf(const DefaultCall& call) {
+  return std::string_view(call.script).substr(0, call.script.find(' '));
+}
+
+// The calls of a normal session for one dvsql command line, or why it starts none.
+struct DefaultSession {
+  std::string problem;  // empty when the command line starts a session
+  std::vector<DefaultCall> setup;
+  std::vector<DefaultCall> teardown;
+};
+
+// SQLConnect's account length argument is 16 bits wide.
+constexpr std::size_t kMaxAccountLength = 32767;
+
+// The session dvsql starts with these arguments (argv without argv[0]), read as dvsql reads
+// them: the argument that does not start with '-' is the account; in the others each letter
+// is an option, 'e' maps empty strings to NULL and 'm' takes the rest of the argument as the
+// mode. The script gives the environment, connection and statement the handles 1, 2 and 3,
+// so that the log shows which handle each call gets, and every call succeeds. In the log,
+// 1002 and 1003 are the options DCI_1NF_MODE_ON and DCI_EMPTY_NULL, 127 the size of the data
+// source's buffer, 30 the item DCI_MAX_COLUMN_NAME_LEN with its 2-byte value, and the 2 of
+// SQLFreeStmt is SQL_DROP.
+DefaultSession defaultSession(const std::vector<std::string>& args) {
+  DefaultSession session;
+  const std::string* account = nullptr;
+  bool emptyToNull = false;
+  bool firstNormalForm = true;
+  auto refuse = [&](const std::string& why) {
+    session.problem = "{setup} and {teardown} need dvsql arguments that start a session: " + why;
+    return session;
+  };
+  for (const std::string& arg : args) {
+    if (arg == "-help") return refuse("-help is given");
+    if (arg.empty() || arg[0] != '-') {
+      if (account != nullptr) return refuse("two accounts are given");
+      account = &arg;
+      continue;
+    }
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+      if (arg[k] == 'e') emptyToNull = true;
+      if (arg[k] != 'm') continue;
+      std::string_view mode = std::string_view(arg).substr(k + 1);
+      if (mode != "1" && mode != "2") return refuse("the mode of " + arg + " is not 1 or 2");
+      firstNormalForm = mode == "1";
+      break;
+    }
+  }
+  if (account == nullptr) return refuse("no account is given");
+  if (account->size() > kMaxAccountLength) {
+    return refuse("the account is longer than " + std::to_string(kMaxAccountLength) +
+                  " bytes; write the calls out");
+  }
+
+  auto optionCall = [](const char* option) {
+    return DefaultCall{"SQLSetConnectOption 0",
+                       std::string("SQLSetConnectOption(2, ") + option + ", 1, \"\") -> 0"};
+  };
+  session.setup = {{"SQLAllocEnv 0 1", "SQLAllocEnv(&env) -> 0"},
+                   {"SQLAllocConnect 0 2", "SQLAllocConnect(1, &dbc) -> 0"}};
+  if (firstNormalForm) session.setup.push_back(optionCall("1002"));
+  if (emptyToNull) session.setup.push_back(optionCall("1003"));
+  session.setup.push_back({"SQLConnect 0", "SQLConnect(2, \"localdv\", 127, " +
+                                               script_log::quoted(*account) + ", " +
+                                               std::to_string(account->size()) + ") -> 0"});
+  session.setup.push_back({"SQLGetInfo 0 30", "SQLGetInfo(2, 30, &value, 2, NULL) -> 0"});
+  session.setup.push_back({"SQLAllocStmt 0 3", "SQLAllocStmt(2, &stmt) -> 0"});
+  session.teardown = {{"SQLFreeStmt 0", "SQLFreeStmt(3, 2) -> 0"},
+                      {"SQLDisconnect 0", "SQLDisconnect(2) -> 0"},
+                      {"SQLFreeConnect 0", "SQLFreeConnect(2) -> 0"},
+                      {"SQLFreeEnv 0", "SQLFreeEnv(1) -> 0"}};
+  return session;
+}
+
+// Lets a section use the markers: the session they stand for, and whether the section is
+// the expected log (else it is the driver script).
+struct Markers {
+  const DefaultSession* session;
+  bool log;
+
+  const std::string& lineOf(const DefaultCall& call) const { return log ? call.log : call.script; }
+};
+
+bool isMarker(std::string_view text) {
+  return startsWith(text, "{setup") || startsWith(text, "{teardown");
+}
+
+// What a marker line stands for: lines joined with newlines, with the case's own line
+// (substitutions not yet applied) where an entry is null.
+struct MarkerExpansion {
+  std::vector<const std::string*> lines;
+  std::string_view replacement;
+  std::size_t replacementOffset = 0;  // where the replacement starts in the marker line
+};
+
+// Parses a marker line (without its newline): {setup} or {teardown}, alone, with
+// "before CALL" (the calls before the first CALL) or with "with LINE" (LINE in place of the
+// line of the one call it names).
+MarkerExpansion parseMarker(std::string_view line, const Markers& markers, const Site& site) {
+  if (line.back() != '}') {
+    site.fail(0,
+              "marker '" + escaped(line) + "' does not end in '}' (a marker is a line of its own)");
+  }
+  std::string_view body = line.substr(1, line.size() - 2);
+  std::size_t nameEnd = std::min(body.find_first_of(" \t"), body.size());
+  std::string_view name = body.substr(0, nameEnd);
+  const DefaultSession& session = *markers.session;
+  const std::vector<DefaultCall>* calls = name == "setup"      ? &session.setup
+                                          : name == "teardown" ? &session.teardown
+                                                               : nullptr;
+  if (calls == nullptr) {
+    site.fail(0, "unknown marker '{" + escaped(name) + "}' (expected {setup} or {teardown})");
+  }
+  if (!session.problem.empty()) site.fail(0, session.problem);
+  MarkerExpansion expansion;
+  for (const DefaultCall& call : *calls) expansion.lines.push_back(&markers.lineOf(call));
+
+  std::string_view rest = trimBlanks(body.substr(nameEnd));
+  if (rest.empty()) return expansion;
+  std::size_t modifierEnd = std::min(rest.find_first_of(" \t"), rest.size());
+  std::string_view modifier = rest.substr(0, modifierEnd);
+  std::string_view argument = trimBlanks(rest.substr(modifierEnd));
+  const std::string marker = "{" + std::string(name) + "}";
+  // The calls of the block that argument names, by their function.
+  auto callsOf = [&](std::string_view function) {
+    std::vector<std::size_t> found;
+    for (std::size_t k = 0; k < calls->size(); ++k) {
+      if (functionOf((*calls)[k]) == function) found.push_back(k);
+    }
+    if (found.empty()) {
+      std::string made;
+      for (const DefaultCall& call : *calls) {
+        made += (made.empty() ? "" : ", ") + std::string(functionOf(call));
+      }
+      site.fail(0, "'" + escaped(function) + "' is not a call of " + marker +
+                       " with these arguments (" + made + ")");
+    }
+    return found;
+  };
+  if (modifier == "before") {
+    if (argument.empty() || argument.find_first_of(" \t") != std::string_view::npos) {
+      site.fail(0, "'before' takes one function name: {" + std::string(name) + " before CALL}");
+    }
+    expansion.lines.resize(callsOf(argument).front());
+  } else if (modifier == "with") {
+    if (argument.empty()) {
+      site.fail(0, "'with' takes the line of a call: {" + std::string(name) + " with LINE}");
+    }
+    std::vector<std::size_t> found = callsOf(argument.substr(0, argument.find_first_of(" \t(")));
+    if (found.size() > 1) {
+      site.fail(0, marker + " makes more than one " + std::string(functionOf((*calls)[found[0]])) +
+                       " call; write them out with 'before'");
+    }
+    expansion.lines[found[0]] = nullptr;
+    expansion.replacement = argument;
+    expansion.replacementOffset = static_cast<std::size_t>(argument.data() - line.data());
+  } else {
+    site.fail(0, "unknown marker modifier '" + escaped(modifier) +
+                     "' (expected 'before CALL' or 'with LINE')");
+  }
+  return expansion;
+}
+
+// Applies the substitutions to raw. `expected` makes {int} a wildcard instead of text;
+// `markers`, when given, expands marker lines.
 std::vector<Piece> substitute(std::string_view raw, bool expected, const Vars& vars,
-                              const Site& site) {
+                              const Site& site, const Markers* markers = nullptr) {
   std::vector<Piece> pieces;
   std::size_t total = 0;
   auto add = [&](Piece::Kind kind, std::string text, std::size_t offset) {
@@ -856,6 +1035,25 @@ std::vector<Piece> substitute(std::string_view raw, bool expected, const Vars& v
       flushSource();
       add(Piece::kInt, "", i);
       consumed = 5;
+    } else if (markers != nullptr && (i == 0 || raw[i - 1] == '\n') && isMarker(rest)) {
+      std::size_t end = std::min(rest.find('\n'), rest.size());
+      std::string_view line = rest.substr(0, end);
+      Site lineSite{site.path, site.lineAt(i), line};
+      MarkerExpansion expansion = parseMarker(line, *markers, lineSite);
+      flushSource();
+      for (std::size_t k = 0; k < expansion.lines.size(); ++k) {
+        if (k > 0) add(Piece::kValue, "\n", i);
+        if (expansion.lines[k] != nullptr) {
+          add(Piece::kValue, *expansion.lines[k], i);
+          continue;
+        }
+        Site replacementSite{site.path, lineSite.firstLine, expansion.replacement};
+        for (Piece& piece : substitute(expansion.replacement, expected, vars, replacementSite)) {
+          add(piece.kind, std::move(piece.text), i + expansion.replacementOffset + piece.offset);
+        }
+      }
+      // A marker that stands for no call takes its newline along: it leaves no empty line.
+      consumed = expansion.lines.empty() && end < rest.size() ? end + 1 : end;
     } else if (startsWith(rest, "{repeat:")) {
       constexpr std::size_t kPrefix = 8;
       std::size_t colon = rest.find(':', kPrefix);
@@ -912,9 +1110,10 @@ Site siteOf(const CaseFile& file, const Section& section) {
   return Site{&file.path, section.headerLine + 1, section.raw};
 }
 
-std::string expandContent(const CaseFile& file, std::string_view name, const Vars& vars) {
+std::string expandContent(const CaseFile& file, std::string_view name, const Vars& vars,
+                          const Markers* markers = nullptr) {
   const Section& section = file.section(name);
-  return joinPieces(substitute(section.raw, false, vars, siteOf(file, section)));
+  return joinPieces(substitute(section.raw, false, vars, siteOf(file, section), markers));
 }
 
 // Splits the args section on blanks and newlines. Single or double quotes group a literal
@@ -1261,9 +1460,9 @@ std::string toCaseSyntax(std::string_view text, const Vars& vars) {
       {vars.driver, "{driver}"},   {vars.database, "{database}"}, {vars.pghost, "{pghost}"}};
   std::stable_sort(paths.begin(), paths.end(),
                    [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-  static constexpr std::string_view kTokens[] = {"{{",       "{account}", "{tmp}",      "{dvsql}",
-                                                 "{driver}", "{backend}", "{database}", "{pghost}",
-                                                 "{int}",    "{repeat:"};
+  static constexpr std::string_view kTokens[] = {
+      "{{",         "{account}", "{tmp}", "{dvsql}",  "{driver}", "{backend}",
+      "{database}", "{pghost}",  "{int}", "{repeat:", "{setup",   "{teardown"};
   // Only these bytes can start something to rewrite; all others are copied at once.
   bool starts[256] = {};
   starts[static_cast<unsigned char>('{')] = true;
@@ -1310,11 +1509,45 @@ std::string toCaseSyntax(std::string_view text, const Vars& vars) {
   return out;
 }
 
-void appendSection(std::string* out, const char* name, std::string_view content, const Vars& vars) {
-  bool noeol = !content.empty() && content.back() != '\n';
-  *out += std::string("=== ") + name + (noeol ? " noeol\n" : "\n");
-  *out += toCaseSyntax(content, vars);
+bool endsWithoutNewline(std::string_view text) {
+  return !text.empty() && text.back() != '\n';
+}
+
+// Appends a section header and text as given; `noeol` when the text has no final newline.
+void appendSectionText(std::string* out, const char* name, std::string_view text, bool noeol) {
+  *out += std::string(kHeaderPrefix) + name + (noeol ? " noeol\n" : "\n");
+  *out += text;
   if (noeol) *out += '\n';
+}
+
+void appendSection(std::string* out, const char* name, std::string_view content, const Vars& vars) {
+  appendSectionText(out, name, toCaseSyntax(content, vars), endsWithoutNewline(content));
+}
+
+std::string joinedLines(const std::vector<DefaultCall>& calls, const Markers& markers) {
+  std::string text;
+  for (const DefaultCall& call : calls) text += markers.lineOf(call) + "\n";
+  return text;
+}
+
+// Writes a driver log in case syntax, with the set-up and tear-down of a normal session as
+// {setup} and {teardown}.
+std::string logInCaseSyntax(std::string_view log, const DefaultSession& session, const Vars& vars) {
+  std::string head, tail;
+  if (session.problem.empty()) {
+    const Markers markers{&session, true};
+    std::string setup = joinedLines(session.setup, markers);
+    std::string teardown = joinedLines(session.teardown, markers);
+    if (startsWith(log, setup)) {
+      head = "{setup}\n";
+      log.remove_prefix(setup.size());
+    }
+    if (log.size() >= teardown.size() && log.substr(log.size() - teardown.size()) == teardown) {
+      tail = "{teardown}\n";
+      log.remove_suffix(teardown.size());
+    }
+  }
+  return head + toCaseSyntax(log, vars) + tail;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1328,11 +1561,12 @@ struct Options {
   bool sanitized = false;
   bool keep = false;
   bool print = false;
+  bool expand = false;
 };
 
 constexpr char kUsage[] =
     "usage: transcript_runner --dvsql PATH [--script-driver PATH] [--backend sqlite|postgresql] "
-    "[--sanitized] [--keep] [--print] CASE-FILE";
+    "[--sanitized] [--keep] [--print] [--expand] CASE-FILE";
 
 Options parseOptions(int argc, char** argv) {
   Options options;
@@ -1365,6 +1599,8 @@ Options parseOptions(int argc, char** argv) {
       options.keep = true;
     } else if (arg == "--print") {
       options.print = true;
+    } else if (arg == "--expand") {
+      options.expand = true;
     } else if (startsWith(arg, "-") && arg != "-") {
       throw RunnerError("unknown option " + std::string(arg) + "\n" + kUsage);
     } else if (options.casePath.empty()) {
@@ -1529,21 +1765,35 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
 
   // Parse and expand everything first: a fault in the case shows before anything runs.
   std::vector<std::string> args = parseArgs(file, vars);
+  DefaultSession session = defaultSession(args);
+  const Markers scriptMarkers{&session, false};
+  const Markers logMarkers{&session, true};
   std::vector<EnvChange> envChanges = parseEnv(file, vars);
   int expectedStatus = parseStatus(file, vars);
   Limits limits = parseLimits(file, vars);
   std::string input = expandContent(file, "stdin", vars);
   std::string setup = expandContent(file, "setup", vars);
-  std::string driver = expandContent(file, "driver", vars);
-  auto expectedPieces = [&](std::string_view name) {
+  std::string driver = expandContent(file, "driver", vars, &scriptMarkers);
+  auto expectedPieces = [&](std::string_view name, const Markers* markers = nullptr) {
     const Section& section = file.section(name);
-    return substitute(section.raw, true, vars, siteOf(file, section));
+    return substitute(section.raw, true, vars, siteOf(file, section), markers);
   };
   std::vector<Piece> expectedOut = expectedPieces("stdout");
   std::vector<Piece> expectedErr = expectedPieces("stderr");
-  std::vector<Piece> expectedLog = expectedPieces("log");
+  std::vector<Piece> expectedLog = expectedPieces("log", &logMarkers);
   std::vector<Backend> backends = parseBackends(file, vars);
   bool useDriver = file.has("driver");
+
+  if (options.expand) {
+    std::string expanded;
+    if (useDriver) appendSectionText(&expanded, "driver", driver, endsWithoutNewline(driver));
+    if (file.has("log")) {
+      std::string log = joinPieces(expectedLog);
+      appendSectionText(&expanded, "log", log, endsWithoutNewline(log));
+    }
+    writeOut(expanded);
+    return kExitPass;
+  }
 
   if (std::find(backends.begin(), backends.end(), target.backend) == backends.end()) {
     writeOut(std::string("skipped: not a ") + backendKeyword(target.backend) + " case\n");
@@ -1657,7 +1907,10 @@ int runCase(const Options& options, const CaseFile& file, const TempDir& tempDir
       } else if (WEXITSTATUS(result.waitStatus) != 0) {
         report += "=== status\n" + std::to_string(WEXITSTATUS(result.waitStatus)) + "\n";
       }
-      if (haveLog) appendSection(&report, "log", log, vars);
+      if (haveLog) {
+        appendSectionText(&report, "log", logInCaseSyntax(log, session, vars),
+                          endsWithoutNewline(log));
+      }
     }
     writeOut(report);
     return passed ? kExitPass : kExitFail;

@@ -2,12 +2,7 @@ A failing SQLFreeStmt(SQL_CLOSE) is reported and otherwise ignored.
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect 0
 SQLNumResultCols 0 0
 SQLRowCount 0 1
@@ -17,10 +12,7 @@ SQLExecDirect 0
 SQLNumResultCols 0 0
 SQLRowCount 0 0
 SQLFreeStmt 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 insert into t values (1)
 delete from t where 0

@@ -5,12 +5,7 @@ close either; SQL_NO_DATA_FOUND from SQLExecDirect counts as success.
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect -1
 diag 37000 1 "bad"
 SQLExecDirect -2
@@ -20,10 +15,7 @@ SQLExecDirect 0
 SQLNumResultCols 0 -1
 SQLRowCount 0 3
 SQLFreeStmt 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 selec 1
 select 2
@@ -35,12 +27,7 @@ update t set a = 1
 SQLExecDirect(): RETCODE=-1, SQLState="37000", NativeError=1
 ErrorMsg = "bad"
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLExecDirect(3, "selec 1", 7) -> -1
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 0
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 100
@@ -53,7 +40,4 @@ SQLExecDirect(3, "update t set a = 1", 18) -> 0
 SQLNumResultCols(3, &count) -> 0
 SQLRowCount(3, &count) -> 0
 SQLFreeStmt(3, 1) -> 0
-SQLFreeStmt(3, 2) -> 0
-SQLDisconnect(2) -> 0
-SQLFreeConnect(2) -> 0
-SQLFreeEnv(1) -> 0
+{teardown}

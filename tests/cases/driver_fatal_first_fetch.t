@@ -3,12 +3,7 @@ status 1 at once, and no further DCI call is made (no close, no tear-down).
 === args
 -c acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect 0
 SQLNumResultCols 0 1
 SQLColAttributes 0 "a"
@@ -26,12 +21,7 @@ ErrorMsg = "failed here"
 === status
 1
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLExecDirect(3, "select a from t", 15) -> 0
 SQLNumResultCols(3, &count) -> 0
 SQLColAttributes(3, 1, 19, &label, 121, NULL, &num) -> 0

@@ -6,12 +6,7 @@ memory" and exits 1 with no further DCI call.
 === limits
 as 256M
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 8191
-SQLAllocStmt 0 3
+{setup with SQLGetInfo 0 8191}
 SQLExecDirect 0
 SQLNumResultCols 0 32767
 === stdin
@@ -21,11 +16,6 @@ Out of memory
 === status
 1
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLExecDirect(3, "select * from wide", 18) -> 0
 SQLNumResultCols(3, &count) -> 0

@@ -3,39 +3,23 @@ labels are empty, and the session goes on.
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 0
-SQLAllocStmt 0 3
+{setup with SQLGetInfo 0 0}
 SQLExecDirect 0
 SQLNumResultCols 0 1
 SQLColAttributes 0 "{repeat:40:c}"
 SQLFetch 100
 SQLFreeStmt 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 select c from t
 === stdout
 : 
 0 rows
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLExecDirect(3, "select c from t", 15) -> 0
 SQLNumResultCols(3, &count) -> 0
 SQLColAttributes(3, 1, 19, &label, 1, NULL, &num) -> 0
 SQLFetch(3) -> 100
 SQLFreeStmt(3, 1) -> 0
-SQLFreeStmt(3, 2) -> 0
-SQLDisconnect(2) -> 0
-SQLFreeConnect(2) -> 0
-SQLFreeEnv(1) -> 0
+{teardown}

@@ -2,16 +2,8 @@
 === args
 -e -m2 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{setup}
+{teardown}
 === log
 SQLAllocEnv(&env) -> 0
 SQLAllocConnect(1, &dbc) -> 0

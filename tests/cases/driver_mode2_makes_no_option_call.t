@@ -2,15 +2,8 @@
 === args
 -s -m2 acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{setup}
+{teardown}
 === log
 SQLAllocEnv(&env) -> 0
 SQLAllocConnect(1, &dbc) -> 0

@@ -5,22 +5,14 @@ asked with the call's handles and a 2,047-byte message limit until it answers
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect -1
 diag 42S02 208 "first: \"quoted\""
 diag "4\"2" -7 "line one\nline two"
 diag S1000 0 ""
 SQLExecDirect 1
 SQLNumResultCols 0 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 select * from nowhere
 create table x (a)
@@ -32,12 +24,7 @@ ErrorMsg = "line one\nline two"
 SQLExecDirect(): RETCODE=-1, SQLState="S1000", NativeError=0
 ErrorMsg = ""
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLExecDirect(3, "select * from nowhere", 21) -> -1
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 0
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 0
@@ -46,7 +33,4 @@ SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 100
 SQLExecDirect(3, "create table x (a)", 18) -> 1
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 100
 SQLNumResultCols(3, &count) -> 0
-SQLFreeStmt(3, 2) -> 0
-SQLDisconnect(2) -> 0
-SQLFreeConnect(2) -> 0
-SQLFreeEnv(1) -> 0
+{teardown}

@@ -6,13 +6,7 @@ SQL_DROP and the tear-down order.
 === args
 -c -e acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect 0
 SQLNumResultCols 0 2
 SQLColAttributes 0 "id"
@@ -25,10 +19,7 @@ SQLGetData 0 "2"
 SQLGetData 0 null
 SQLFetch 100
 SQLFreeStmt 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 select id, name from t
 === stdout noeol

@@ -3,10 +3,7 @@ point), exit status 1, and no further DCI call; the statement loop never runs.
 === args
 -e acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLSetConnectOption 0
+{setup before SQLConnect}
 SQLConnect -1
 diag 08001 42 "refused"
 === stdin
@@ -17,10 +14,7 @@ ErrorMsg = "refused"
 === status
 1
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLSetConnectOption(2, 1003, 1, "") -> 0
+{setup before SQLConnect}
 SQLConnect(2, "localdv", 127, "acct", 4) -> -1
 SQLError(1, 2, -1, &state, &native, &msg, 2047, &len) -> 0
 SQLError(1, 2, -1, &state, &native, &msg, 2047, &len) -> 100

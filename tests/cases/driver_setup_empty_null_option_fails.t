@@ -3,8 +3,7 @@ point), exit status 1, and no further DCI call; the statement loop never runs.
 === args
 -e acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
+{setup before SQLSetConnectOption}
 SQLSetConnectOption 0
 SQLSetConnectOption -2
 diag 08001 42 "refused"
@@ -16,8 +15,7 @@ ErrorMsg = "refused"
 === status
 1
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
+{setup before SQLSetConnectOption}
 SQLSetConnectOption(2, 1002, 1, "") -> 0
 SQLSetConnectOption(2, 1003, 1, "") -> -2
 SQLError(1, 2, -1, &state, &native, &msg, 2047, &len) -> 0

@@ -3,12 +3,7 @@ DCI call.
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLFreeStmt -1
 diag S1000 5 "cannot"
 === stderr
@@ -17,12 +12,7 @@ ErrorMsg = "cannot"
 === status
 1
 === log
-SQLAllocEnv(&env) -> 0
-SQLAllocConnect(1, &dbc) -> 0
-SQLSetConnectOption(2, 1002, 1, "") -> 0
-SQLConnect(2, "localdv", 127, "acct", 4) -> 0
-SQLGetInfo(2, 30, &value, 2, NULL) -> 0
-SQLAllocStmt(2, &stmt) -> 0
+{setup}
 SQLFreeStmt(3, 2) -> -1
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 0
 SQLError(1, 2, 3, &state, &native, &msg, 2047, &len) -> 100

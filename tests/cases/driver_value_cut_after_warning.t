@@ -4,12 +4,7 @@ the cut value is printed after it; the returned length is not consulted.
 === args
 -s acct
 === driver
-SQLAllocEnv 0 1
-SQLAllocConnect 0 2
-SQLSetConnectOption 0
-SQLConnect 0
-SQLGetInfo 0 30
-SQLAllocStmt 0 3
+{setup}
 SQLExecDirect 0
 SQLNumResultCols 0 2
 SQLColAttributes 0 "big"
@@ -21,10 +16,7 @@ diag 01004 0 "String data, right truncation"
 SQLGetData 0 "y"
 SQLFetch 100
 SQLFreeStmt 0
-SQLFreeStmt 0
-SQLDisconnect 0
-SQLFreeConnect 0
-SQLFreeEnv 0
+{teardown}
 === stdin
 select big, small from t
 === stdout

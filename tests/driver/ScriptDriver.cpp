@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "dci/dci.h"
+#include "tests/driver/LogText.h"
 
 namespace {
 
@@ -131,54 +132,8 @@ struct Script {
 // ---------------------------------------------------------------------------------------------
 // Text helpers shared by the log and the parser's messages.
 
-const char kHex[] = "0123456789abcdef";
-
-void appendEscaped(std::string& out, const char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char c = static_cast<unsigned char>(p[i]);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (c < 0x20 || c >= 0x7f) {
-          out += "\\x";
-          out += kHex[c >> 4];
-          out += kHex[c & 0xf];
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-}
-
-// Long texts (SQL statements, values) are cut so that log lines stay readable; the byte count
-// still shows whether the whole text arrived.
-std::string quoted(const char* p, std::size_t n) {
-  constexpr std::size_t kLongText = 64;
-  constexpr std::size_t kShownOfLong = 32;
-  std::string out = "\"";
-  appendEscaped(out, p, n > kLongText ? kShownOfLong : n);
-  out += '"';
-  if (n > kLongText) out += "...(" + std::to_string(n) + " bytes)";
-  return out;
-}
-
-std::string quoted(const std::string& s) {
-  return quoted(s.data(), s.size());
-}
+using script_log::appendEscaped;
+using script_log::quoted;
 
 void writeAll(int fd, const std::string& text) {
   const char* p = text.data();
