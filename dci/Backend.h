@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "dci/Diagnostics.h"
 
@@ -69,13 +68,6 @@ class BackendConnection {
   // The longest column name the backend supports, in characters.
   virtual int16_t maxColumnNameLength() const = 0;
 };
-
-// Opens data source `dataSource` of `account`, choosing the backend from the
-// account text. Returns null with records in diags when it fails.
-std::unique_ptr<BackendConnection> connectBackend(const std::string& account,
-                                                  const std::string& dataSource,
-                                                  const ConnectionOptions& options,
-                                                  DiagQueue* diags);
 
 }  // namespace dci
 

@@ -2,6 +2,7 @@
 #include "dci/Diagnostics.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -10,6 +11,7 @@
 namespace dci {
 
 void DiagQueue::add(const char* state, int32_t native, std::string message) {
+  assert(state != nullptr && std::strlen(state) == 5);
   DiagRecord record;
   std::memcpy(record.state, state, 5);
   record.state[5] = '\0';

@@ -19,11 +19,15 @@ inline constexpr char kCannotConnect[] = "08001";  // account or data source unu
 inline constexpr char kConnectionInUse[] = "08002";
 inline constexpr char kNotConnected[] = "08003";
 inline constexpr char kCommunicationLink[] = "08S01";
+inline constexpr char kStringTruncated[] = "22001";  // string data cut on assignment
+inline constexpr char kNumericRange[] = "22003";     // numeric value out of range
 inline constexpr char kAssignment[] = "22005";
+inline constexpr char kDivisionByZero[] = "22012";
 inline constexpr char kConstraint[] = "23000";
 inline constexpr char kCursorState[] = "24000";
 inline constexpr char kTransactionState[] = "25000";
-inline constexpr char kSyntax[] = "37000";  // syntax error or access violation
+inline constexpr char kAuthorization[] = "28000";  // invalid authorization
+inline constexpr char kSyntax[] = "37000";         // syntax error or access violation
 inline constexpr char kSerialization[] = "40001";
 inline constexpr char kNoDataSource[] = "IM002";
 inline constexpr char kTableExists[] = "S0001";
@@ -43,6 +47,7 @@ inline constexpr char kBufferLength[] = "S1090";  // invalid string or buffer le
 inline constexpr char kDescriptorType[] = "S1091";
 inline constexpr char kOptionRange[] = "S1092";
 inline constexpr char kInfoType[] = "S1096";
+inline constexpr char kNotCapable[] = "S1C00";  // the driver cannot do what was asked
 inline constexpr char kTimeout[] = "S1T00";
 }  // namespace state
 

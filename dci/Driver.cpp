@@ -2,10 +2,12 @@
 // are a slot of one table shared by environments, connections and statements,
 // the bits above count how often the slot was reused, so that a stale handle
 // answers SQL_INVALID_HANDLE instead of reaching the slot's new owner. Every
-// call starts by emptying the diagnostics queue of the handle it reports on;
-// no exception leaves the C interface.
+// call but SQLError goes through runCall, which empties the diagnostics queue
+// of the handle it reports on and keeps exceptions from leaving the C
+// interface.
 #include "dci/Driver.h"
 
+#include <cassert>
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "dci/Backend.h"
+#include "dci/BackendFactory.h"
 #include "dci/Diagnostics.h"
 #include "dci/SqlText.h"
 
@@ -36,12 +39,14 @@ struct HandleObject {
 };
 
 struct Env final : HandleObject {
-  Env() : HandleObject(Kind::kEnv) {}
+  static constexpr Kind kKind = Kind::kEnv;
+  Env() : HandleObject(kKind) {}
   int connections = 0;
 };
 
 struct Conn final : HandleObject {
-  explicit Conn(DciHandle e) : HandleObject(Kind::kConn), env(e) {}
+  static constexpr Kind kKind = Kind::kConn;
+  explicit Conn(DciHandle e) : HandleObject(kKind), env(e) {}
   DciHandle env;
   ConnectionOptions options;
   std::unique_ptr<BackendConnection> backend;  // set while connected
@@ -53,7 +58,8 @@ struct Stmt final : HandleObject {
     kExecuted,   // executed without a result set
     kCursor,     // a result set is open
   };
-  explicit Stmt(DciHandle c) : HandleObject(Kind::kStmt), conn(c) {}
+  static constexpr Kind kKind = Kind::kStmt;
+  explicit Stmt(DciHandle c) : HandleObject(kKind), conn(c) {}
   DciHandle conn;
   State state = State::kAllocated;
   std::unique_ptr<BackendStatement> result;
@@ -103,19 +109,17 @@ class HandleTable {
     return static_cast<DciHandle>((slot.generation << 16) | static_cast<int>(index + 1));
   }
 
+  // Returns the object of handle when it is a live T, else null.
   template <class T>
-  T* find(DciHandle handle, Kind kind) {
-    if (handle <= 0) return nullptr;
-    std::size_t index = static_cast<std::size_t>(handle & 0xFFFF);
-    int generation = handle >> 16;
-    if (index == 0 || index > slots_.size()) return nullptr;
-    Slot& slot = slots_[index - 1];
-    if (!slot.object || slot.generation != generation || slot.object->kind != kind) return nullptr;
-    return static_cast<T*>(slot.object.get());
+  T* find(DciHandle handle) {
+    Slot* slot = liveSlot(handle);
+    if (slot == nullptr || slot->object->kind != T::kKind) return nullptr;
+    return static_cast<T*>(slot->object.get());
   }
 
   // REQUIRES: handle is live.
   void remove(DciHandle handle) {
+    assert(liveSlot(handle) != nullptr);
     forgetCachedStatement();
     Slot& slot = slots_[static_cast<std::size_t>(handle & 0xFFFF) - 1];
     slot.object.reset();
@@ -134,6 +138,17 @@ class HandleTable {
   }
 
  private:
+  // The slot of handle when it holds an object of the handle's generation, else null.
+  Slot* liveSlot(DciHandle handle) {
+    if (handle <= 0) return nullptr;
+    std::size_t index = static_cast<std::size_t>(handle & 0xFFFF);
+    int generation = handle >> 16;
+    if (index == 0 || index > slots_.size()) return nullptr;
+    Slot& slot = slots_[index - 1];
+    if (!slot.object || slot.generation != generation) return nullptr;
+    return &slot;
+  }
+
   std::vector<Slot> slots_;
 };
 
@@ -179,25 +194,6 @@ DciReturn sequenceError(DiagQueue* diags) {
 // Success, or success with information when the call queued warnings.
 DciReturn succeeded(const DiagQueue& diags) {
   return diags.empty() ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
-}
-
-// Runs body, turning an allocation failure into S1001 on diags.
-template <class Body>
-DciReturn guarded(DiagQueue* diags, Body body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    try {
-      diags->add(state::kNoMemory, 0, std::string(kSource) + "Memory allocation error");
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      diags->add(state::kGeneral, 0, std::string(kSource) + "Internal driver error");
-    } catch (...) {
-    }
-  }
-  return SQL_ERROR;
 }
 
 // Resolves a text length argument: SQL_NTS, or a count of bytes. Returns false
@@ -246,21 +242,64 @@ void forgetCachedStatement() {
   statementCache = {DCI_NULL_HANDLE, nullptr};
 }
 
-Stmt* findStmt(DciHandle handle) {
+// Returns the object of handle when it is a live T, else null.
+template <class T>
+T* findHandle(DciHandle handle) {
+  return handles().find<T>(handle);
+}
+
+// Statements go through the cache first.
+template <>
+Stmt* findHandle<Stmt>(DciHandle handle) {
   if (handle == statementCache.handle && handle != DCI_NULL_HANDLE) return statementCache.stmt;
-  Stmt* stmt = handles().find<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = handles().find<Stmt>(handle);
   if (stmt != nullptr) statementCache = {handle, stmt};
   return stmt;
 }
-Conn* findConn(DciHandle handle) {
-  return handles().find<Conn>(handle, Kind::kConn);
-}
-Env* findEnv(DciHandle handle) {
-  return handles().find<Env>(handle, Kind::kEnv);
+
+// Runs body(diags) as a call that reports on diags: sets *outHandle (when not
+// null) to DCI_NULL_HANDLE, so that a call that fails leaves no handle there,
+// empties the queue, and turns an exception from body into a record (S1001 for
+// an allocation failure, S1000 for anything else) and SQL_ERROR, so that none
+// crosses the C interface.
+template <class Body>
+DciReturn runCall(DiagQueue* diags, DciHandle* outHandle, Body body) noexcept {
+  if (outHandle != nullptr) *outHandle = DCI_NULL_HANDLE;
+  if (!diags->empty()) diags->clear();
+  try {
+    return body(diags);
+  } catch (const std::bad_alloc&) {
+    addRecord(diags, state::kNoMemory, "Memory allocation error");
+  } catch (...) {
+    addRecord(diags, state::kGeneral, "Internal driver error");
+  }
+  return SQL_ERROR;
 }
 
-void clearDiags(DiagQueue* diags) {
-  if (!diags->empty()) diags->clear();
+// runCall on the queue of handle, with body(object, diags): a handle that is
+// not a live T answers SQL_INVALID_HANDLE (*outHandle still cleared) and runs
+// nothing.
+template <class T, class Body>
+DciReturn runCall(DciHandle handle, DciHandle* outHandle, Body body) noexcept {
+  T* object = findHandle<T>(handle);
+  if (object == nullptr) {
+    if (outHandle != nullptr) *outHandle = DCI_NULL_HANDLE;
+    return SQL_INVALID_HANDLE;
+  }
+  return runCall(&object->diags, outHandle,
+                 [&](DiagQueue* diags) -> DciReturn { return body(object, diags); });
+}
+
+template <class T, class Body>
+DciReturn runCall(DciHandle handle, Body body) noexcept {
+  return runCall<T>(handle, nullptr, body);
+}
+
+// The diagnostics queue of handle when it is a live T, else null.
+template <class T>
+DiagQueue* queueOf(DciHandle handle) {
+  T* object = findHandle<T>(handle);
+  return object != nullptr ? &object->diags : nullptr;
 }
 
 }  // namespace
@@ -268,9 +307,7 @@ void clearDiags(DiagQueue* diags) {
 extern "C" {
 
 static DciReturn dciAllocEnv(DciHandle* phenv) {
-  DiagQueue* diags = &globalDiags();
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall(&globalDiags(), phenv, [&](DiagQueue* diags) -> DciReturn {
     if (phenv == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
     *phenv = handles().add(std::make_unique<Env>());
     if (*phenv == DCI_NULL_HANDLE) return fail(diags, state::kNoHandles, "No more handles");
@@ -279,17 +316,10 @@ static DciReturn dciAllocEnv(DciHandle* phenv) {
 }
 
 static DciReturn dciAllocConnect(DciHandle henv, DciHandle* phdbc) {
-  Env* env = findEnv(henv);
-  if (env == nullptr) {
-    if (phdbc != nullptr) *phdbc = DCI_NULL_HANDLE;
-    return SQL_INVALID_HANDLE;
-  }
-  clearDiags(&env->diags);
-  return guarded(&env->diags, [&]() -> DciReturn {
-    if (phdbc == nullptr)
-      return fail(&env->diags, state::kInvalidArgument, "Invalid argument value");
+  return runCall<Env>(henv, phdbc, [&](Env* env, DiagQueue* diags) -> DciReturn {
+    if (phdbc == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
     *phdbc = handles().add(std::make_unique<Conn>(henv));
-    if (*phdbc == DCI_NULL_HANDLE) return fail(&env->diags, state::kNoHandles, "No more handles");
+    if (*phdbc == DCI_NULL_HANDLE) return fail(diags, state::kNoHandles, "No more handles");
     ++env->connections;
     return SQL_SUCCESS;
   });
@@ -297,19 +327,16 @@ static DciReturn dciAllocConnect(DciHandle henv, DciHandle* phdbc) {
 
 static DciReturn dciSetConnectOption(DciHandle hdbc, uint16_t fOption, uint32_t vParam,
                                      const char* /*szParam*/) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&conn->diags);
-  return guarded(&conn->diags, [&]() -> DciReturn {
+  return runCall<Conn>(hdbc, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
     bool* flag = nullptr;
     if (fOption == DCI_1NF_MODE_ON) {
       flag = &conn->options.flatResults;
     } else if (fOption == DCI_EMPTY_NULL) {
       flag = &conn->options.emptyNull;
     } else {
-      return fail(&conn->diags, state::kOptionRange, "Option type out of range");
+      return fail(diags, state::kOptionRange, "Option type out of range");
     }
-    if (vParam > 1) return fail(&conn->diags, state::kInvalidArgument, "Invalid option value");
+    if (vParam > 1) return fail(diags, state::kInvalidArgument, "Invalid option value");
     *flag = vParam == 1;
     if (conn->backend) conn->backend->setOptions(conn->options);
     return SQL_SUCCESS;
@@ -318,11 +345,7 @@ static DciReturn dciSetConnectOption(DciHandle hdbc, uint16_t fOption, uint32_t 
 
 static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN, const char* szAccount,
                             int16_t cbAccount) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &conn->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Conn>(hdbc, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
     if (conn->backend) return fail(diags, state::kConnectionInUse, "Connection in use");
     if (szDSN == nullptr || szAccount == nullptr) {
       return fail(diags, state::kInvalidArgument, "Invalid argument value");
@@ -349,36 +372,26 @@ static DciReturn dciConnect(DciHandle hdbc, const char* szDSN, int16_t cbDSN, co
 
 static DciReturn dciGetInfo(DciHandle hdbc, uint16_t fInfoType, void* rgbInfoValue,
                             int16_t cbInfoValueMax, int16_t* pcbInfoValue) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &conn->diags;
-  clearDiags(diags);
-  if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
-  if (fInfoType != DCI_MAX_COLUMN_NAME_LEN) {
-    return fail(diags, state::kInfoType, "Information type out of range");
-  }
-  if (rgbInfoValue == nullptr)
-    return fail(diags, state::kInvalidArgument, "Invalid argument value");
-  if (cbInfoValueMax < static_cast<int16_t>(sizeof(int16_t))) {
-    return fail(diags, state::kBufferLength, "Invalid string or buffer length");
-  }
-  int16_t value = conn->backend->maxColumnNameLength();
-  std::memcpy(rgbInfoValue, &value, sizeof value);
-  if (pcbInfoValue != nullptr) *pcbInfoValue = sizeof value;
-  return SQL_SUCCESS;
+  return runCall<Conn>(hdbc, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
+    if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
+    if (fInfoType != DCI_MAX_COLUMN_NAME_LEN) {
+      return fail(diags, state::kInfoType, "Information type out of range");
+    }
+    if (rgbInfoValue == nullptr)
+      return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    if (cbInfoValueMax < static_cast<int16_t>(sizeof(int16_t))) {
+      return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    }
+    int16_t value = conn->backend->maxColumnNameLength();
+    std::memcpy(rgbInfoValue, &value, sizeof value);
+    if (pcbInfoValue != nullptr) *pcbInfoValue = sizeof value;
+    return SQL_SUCCESS;
+  });
 }
 
 static DciReturn dciAllocStmt(DciHandle hdbc, DciHandle* phstmt) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) {
-    if (phstmt != nullptr) *phstmt = DCI_NULL_HANDLE;
-    return SQL_INVALID_HANDLE;
-  }
-  DiagQueue* diags = &conn->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Conn>(hdbc, phstmt, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
     if (phstmt == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
-    *phstmt = DCI_NULL_HANDLE;
     if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
     *phstmt = handles().add(std::make_unique<Stmt>(hdbc));
     if (*phstmt == DCI_NULL_HANDLE) return fail(diags, state::kNoHandles, "No more handles");
@@ -387,11 +400,7 @@ static DciReturn dciAllocStmt(DciHandle hdbc, DciHandle* phstmt) {
 }
 
 static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cbSqlStr) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &stmt->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
     if (szSqlStr == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
     std::size_t length = 0;
     if (!textLength(szSqlStr, cbSqlStr, &length)) {
@@ -403,7 +412,7 @@ static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cb
     if (std::memchr(szSqlStr, '\0', length) != nullptr) {
       return fail(diags, state::kSyntax, "Statement text contains a NUL character");
     }
-    Conn* conn = findConn(stmt->conn);
+    Conn* conn = findHandle<Conn>(stmt->conn);
     stmt->result.reset();
     stmt->state = Stmt::State::kAllocated;
     stmt->onRow = false;
@@ -417,34 +426,26 @@ static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cb
 }
 
 static DciReturn dciNumResultCols(DciHandle hstmt, int16_t* pccol) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&stmt->diags);
-  if (pccol == nullptr)
-    return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
-  if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
-  *pccol = clampTo<int16_t>(stmt->columns);
-  return SQL_SUCCESS;
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
+    if (pccol == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    *pccol = clampTo<int16_t>(stmt->columns);
+    return SQL_SUCCESS;
+  });
 }
 
 static DciReturn dciRowCount(DciHandle hstmt, int32_t* pcrow) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&stmt->diags);
-  if (pcrow == nullptr)
-    return fail(&stmt->diags, state::kInvalidArgument, "Invalid argument value");
-  if (stmt->state == Stmt::State::kAllocated) return sequenceError(&stmt->diags);
-  *pcrow = stmt->state == Stmt::State::kCursor ? -1 : clampTo<int32_t>(stmt->result->rowCount());
-  return SQL_SUCCESS;
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
+    if (pcrow == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    *pcrow = stmt->state == Stmt::State::kCursor ? -1 : clampTo<int32_t>(stmt->result->rowCount());
+    return SQL_SUCCESS;
+  });
 }
 
 static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDescType, void* rgbDesc,
                                   int16_t cbDescMax, int16_t* pcbDesc, int32_t* pfDesc) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &stmt->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
     if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
     int columns = stmt->columns;
     if (fDescType == SQL_COLUMN_COUNT) {
@@ -468,11 +469,7 @@ static DciReturn dciColAttributes(DciHandle hstmt, uint16_t icol, uint16_t fDesc
 }
 
 static DciReturn dciFetch(DciHandle hstmt) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &stmt->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
     if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
     if (stmt->state != Stmt::State::kCursor) {
       return fail(diags, state::kCursorState, "Invalid cursor state");
@@ -496,73 +493,69 @@ static DciReturn dciFetch(DciHandle hstmt) {
 static DciReturn dciGetData(DciHandle hstmt, uint16_t icol, int16_t fCType, void* rgbValue,
                             int32_t cbValueMax, int32_t* pcbValue) {
   // Called once per value: nothing here allocates but the truncation record.
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &stmt->diags;
-  clearDiags(diags);
-  if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
-  if (stmt->state != Stmt::State::kCursor || !stmt->onRow) {
-    return fail(diags, state::kCursorState, "Invalid cursor state");
-  }
-  if (icol < 1 || icol > stmt->columns) {
-    return fail(diags, state::kColumnNumber, "Invalid column number");
-  }
-  if (fCType != SQL_C_CHAR && fCType != kDefaultCType) {
-    return fail(diags, state::kProgramType, "Program type out of range");
-  }
-  if (cbValueMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
-  if (rgbValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
-  if (stmt->partColumn != icol) {
-    stmt->partColumn = icol;
-    stmt->partOffset = 0;
-    stmt->partDone = false;
-  } else if (stmt->partDone) {
-    return SQL_NO_DATA_FOUND;  // the whole value was handed out by earlier calls
-  }
-  char* dst = static_cast<char*>(rgbValue);
-  ValueRef value = stmt->result->value(icol - 1);
-  std::size_t remaining = 0;
-  std::size_t copied = 0;
-  bool cut = false;
-  switch (value.kind) {
-    case ValueRef::kNull:
-      if (cbValueMax > 0) dst[0] = '\0';
-      if (pcbValue != nullptr) *pcbValue = SQL_NULL_DATA;
-      stmt->partDone = true;
-      return SQL_SUCCESS;
-    case ValueRef::kText:
-      remaining = value.length - stmt->partOffset;
-      copied = copyTextFast(value.data + stmt->partOffset, remaining, dst, cbValueMax, &cut);
-      break;
-    case ValueRef::kBinary: {
-      remaining = 2 * value.length - stmt->partOffset;
-      if (cbValueMax == 0) {
-        cut = true;
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
+    if (stmt->state == Stmt::State::kAllocated) return sequenceError(diags);
+    if (stmt->state != Stmt::State::kCursor || !stmt->onRow) {
+      return fail(diags, state::kCursorState, "Invalid cursor state");
+    }
+    if (icol < 1 || icol > stmt->columns) {
+      return fail(diags, state::kColumnNumber, "Invalid column number");
+    }
+    if (fCType != SQL_C_CHAR && fCType != kDefaultCType) {
+      return fail(diags, state::kProgramType, "Program type out of range");
+    }
+    if (cbValueMax < 0) return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    if (rgbValue == nullptr) return fail(diags, state::kInvalidArgument, "Invalid argument value");
+    if (stmt->partColumn != icol) {
+      stmt->partColumn = icol;
+      stmt->partOffset = 0;
+      stmt->partDone = false;
+    } else if (stmt->partDone) {
+      return SQL_NO_DATA_FOUND;  // the whole value was handed out by earlier calls
+    }
+    char* dst = static_cast<char*>(rgbValue);
+    ValueRef value = stmt->result->value(icol - 1);
+    std::size_t remaining = 0;
+    std::size_t copied = 0;
+    bool cut = false;
+    switch (value.kind) {
+      case ValueRef::kNull:
+        if (cbValueMax > 0) dst[0] = '\0';
+        if (pcbValue != nullptr) *pcbValue = SQL_NULL_DATA;
+        stmt->partDone = true;
+        return SQL_SUCCESS;
+      case ValueRef::kText:
+        remaining = value.length - stmt->partOffset;
+        copied = copyTextFast(value.data + stmt->partOffset, remaining, dst, cbValueMax, &cut);
+        break;
+      case ValueRef::kBinary: {
+        remaining = 2 * value.length - stmt->partOffset;
+        if (cbValueMax == 0) {
+          cut = true;
+          break;
+        }
+        std::size_t room = static_cast<std::size_t>(cbValueMax) - 1;
+        copied = remaining <= room ? remaining : room;
+        cut = copied < remaining;
+        writeHex(value.data, stmt->partOffset, copied, dst);
+        dst[copied] = '\0';
         break;
       }
-      std::size_t room = static_cast<std::size_t>(cbValueMax) - 1;
-      copied = remaining <= room ? remaining : room;
-      cut = copied < remaining;
-      writeHex(value.data, stmt->partOffset, copied, dst);
-      dst[copied] = '\0';
-      break;
     }
-  }
-  if (pcbValue != nullptr) *pcbValue = clampTo<int32_t>(static_cast<int64_t>(remaining));
-  stmt->partOffset += copied;
-  if (!cut) {
-    stmt->partDone = true;
-    return SQL_SUCCESS;
-  }
-  addRecord(diags, state::kTruncated, "Data truncated");
-  return SQL_SUCCESS_WITH_INFO;
+    if (pcbValue != nullptr) *pcbValue = clampTo<int32_t>(static_cast<int64_t>(remaining));
+    stmt->partOffset += copied;
+    if (!cut) {
+      stmt->partDone = true;
+      return SQL_SUCCESS;
+    }
+    addRecord(diags, state::kTruncated, "Data truncated");
+    return SQL_SUCCESS_WITH_INFO;
+  });
 }
 
 static DciReturn dciFreeStmt(DciHandle hstmt, uint16_t fOption) {
-  Stmt* stmt = findStmt(hstmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&stmt->diags);
-  return guarded(&stmt->diags, [&]() -> DciReturn {
+  // After SQL_DROP the statement and its queue are gone: nothing may touch them.
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
     switch (fOption) {
       case SQL_CLOSE:
         stmt->result.reset();
@@ -574,17 +567,13 @@ static DciReturn dciFreeStmt(DciHandle hstmt, uint16_t fOption) {
         handles().remove(hstmt);
         return SQL_SUCCESS;
       default:
-        return fail(&stmt->diags, state::kOptionRange, "Option type out of range");
+        return fail(diags, state::kOptionRange, "Option type out of range");
     }
   });
 }
 
 static DciReturn dciDisconnect(DciHandle hdbc) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) return SQL_INVALID_HANDLE;
-  DiagQueue* diags = &conn->diags;
-  clearDiags(diags);
-  return guarded(diags, [&]() -> DciReturn {
+  return runCall<Conn>(hdbc, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
     if (!conn->backend) return fail(diags, state::kNotConnected, "Connection not open");
     if (conn->backend->inTransaction()) {
       return fail(diags, state::kTransactionState,
@@ -598,44 +587,32 @@ static DciReturn dciDisconnect(DciHandle hdbc) {
 }
 
 static DciReturn dciFreeConnect(DciHandle hdbc) {
-  Conn* conn = findConn(hdbc);
-  if (conn == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&conn->diags);
-  if (conn->backend) return sequenceError(&conn->diags);
-  if (Env* env = findEnv(conn->env)) --env->connections;
-  handles().remove(hdbc);
-  return SQL_SUCCESS;
+  return runCall<Conn>(hdbc, [&](Conn* conn, DiagQueue* diags) -> DciReturn {
+    if (conn->backend) return sequenceError(diags);
+    if (Env* env = findHandle<Env>(conn->env)) --env->connections;
+    handles().remove(hdbc);
+    return SQL_SUCCESS;
+  });
 }
 
 static DciReturn dciFreeEnv(DciHandle henv) {
-  Env* env = findEnv(henv);
-  if (env == nullptr) return SQL_INVALID_HANDLE;
-  clearDiags(&env->diags);
-  if (env->connections > 0) return sequenceError(&env->diags);
-  handles().remove(henv);
-  return SQL_SUCCESS;
+  return runCall<Env>(henv, [&](Env* env, DiagQueue* diags) -> DciReturn {
+    if (env->connections > 0) return sequenceError(diags);
+    handles().remove(henv);
+    return SQL_SUCCESS;
+  });
 }
 
 static DciReturn dciError(DciHandle henv, DciHandle hdbc, DciHandle hstmt, char* szSqlState,
                           int32_t* pfNativeError, char* szErrorMsg, int16_t cbErrorMsgMax,
                           int16_t* pcbErrorMsg) {
-  // The most specific handle given names the queue, as in ODBC 2.
-  DiagQueue* diags = nullptr;
-  if (hstmt != DCI_NULL_HANDLE) {
-    Stmt* stmt = findStmt(hstmt);
-    if (stmt == nullptr) return SQL_INVALID_HANDLE;
-    diags = &stmt->diags;
-  } else if (hdbc != DCI_NULL_HANDLE) {
-    Conn* conn = findConn(hdbc);
-    if (conn == nullptr) return SQL_INVALID_HANDLE;
-    diags = &conn->diags;
-  } else if (henv != DCI_NULL_HANDLE) {
-    Env* env = findEnv(henv);
-    if (env == nullptr) return SQL_INVALID_HANDLE;
-    diags = &env->diags;
-  } else {
-    diags = &globalDiags();
-  }
+  // The most specific handle given names the queue, as in ODBC 2. The queue is
+  // read, not emptied first: it holds what the calls before reported.
+  DiagQueue* diags = hstmt != DCI_NULL_HANDLE  ? queueOf<Stmt>(hstmt)
+                     : hdbc != DCI_NULL_HANDLE ? queueOf<Conn>(hdbc)
+                     : henv != DCI_NULL_HANDLE ? queueOf<Env>(henv)
+                                               : &globalDiags();
+  if (diags == nullptr) return SQL_INVALID_HANDLE;
   if (cbErrorMsgMax < 0) return SQL_ERROR;
   return diags->pop(szSqlState, pfNativeError, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
 }

@@ -112,6 +112,21 @@ TEST_F(DriverTest, UnknownAndStaleHandlesAnswerInvalidHandle) {
   EXPECT_EQ(SQL_SUCCESS, exec("select 1"));
 }
 
+TEST_F(DriverTest, FailedAllocationsLeaveNoHandleBehind) {
+  // The caller's variable starts out holding something else, so that a call
+  // that fails without writing it would be seen.
+  constexpr DciHandle kStale = 12345;
+  DciHandle out = kStale;
+  EXPECT_EQ(SQL_INVALID_HANDLE, api.allocConnect(dbc, &out));  // not an environment
+  EXPECT_EQ(DCI_NULL_HANDLE, out);
+  out = kStale;
+  EXPECT_EQ(SQL_ERROR, api.allocStmt(dbc, &out));  // not connected
+  EXPECT_EQ(DCI_NULL_HANDLE, out);
+  out = kStale;
+  EXPECT_EQ(SQL_INVALID_HANDLE, api.allocStmt(env, &out));  // not a connection
+  EXPECT_EQ(DCI_NULL_HANDLE, out);
+}
+
 TEST_F(DriverTest, CallsOutOfSequenceAnswerS1010) {
   int16_t maxLength = 0;
   EXPECT_EQ(SQL_ERROR, api.getInfo(dbc, DCI_MAX_COLUMN_NAME_LEN, &maxLength, 2, nullptr));

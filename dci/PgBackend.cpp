@@ -6,6 +6,7 @@
 
 #include <libpq-fe.h>
 
+#include <cassert>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -66,19 +67,19 @@ const char* stateFor(const char* sqlstate) {
     const char* state;
   };
   static constexpr Exact kExact[] = {
-      {"42P01", state::kTableNotFound},
-      {"42P07", state::kTableExists},
-      {"42703", state::kColumnNotFound},
-      {"42704", state::kIndexNotFound},
-      {"42710", state::kIndexExists},
-      {"22012", "22012"},
-      {"22003", "22003"},
-      {"22001", "22001"},
-      {"40P01", state::kSerialization},
-      {"40001", state::kSerialization},
-      {"57014", state::kCanceled},
-      {"53200", state::kNoMemory},
-      {"0A000", "S1C00"},
+      {"42P01", state::kTableNotFound},    // undefined table
+      {"42P07", state::kTableExists},      // duplicate table
+      {"42703", state::kColumnNotFound},   // undefined column
+      {"42704", state::kIndexNotFound},    // undefined object
+      {"42710", state::kIndexExists},      // duplicate object
+      {"22012", state::kDivisionByZero},   // division by zero
+      {"22003", state::kNumericRange},     // numeric value out of range
+      {"22001", state::kStringTruncated},  // string data right truncation
+      {"40P01", state::kSerialization},    // deadlock detected
+      {"40001", state::kSerialization},    // serialization failure
+      {"57014", state::kCanceled},         // query canceled
+      {"53200", state::kNoMemory},         // out of memory
+      {"0A000", state::kNotCapable},       // feature not supported
   };
   for (const Exact& e : kExact) {
     if (std::strcmp(sqlstate, e.sqlstate) == 0) return e.state;
@@ -88,16 +89,16 @@ const char* stateFor(const char* sqlstate) {
     const char* state;
   };
   static constexpr Class kClasses[] = {
-      {"08", state::kCommunicationLink},
-      {"57P", state::kCommunicationLink},
-      {"22", state::kAssignment},
-      {"23", state::kConstraint},
-      {"24", state::kCursorState},
-      {"25", state::kTransactionState},
-      {"28", "28000"},
-      {"42", state::kSyntax},
-      {"3D", state::kNoDataSource},
-      {"01", state::kGeneralWarning},
+      {"08", state::kCommunicationLink},   // connection exception
+      {"57P", state::kCommunicationLink},  // server shutting down or unavailable
+      {"22", state::kAssignment},          // data exception
+      {"23", state::kConstraint},          // integrity constraint violation
+      {"24", state::kCursorState},         // invalid cursor state
+      {"25", state::kTransactionState},    // invalid transaction state
+      {"28", state::kAuthorization},       // invalid authorization specification
+      {"42", state::kSyntax},              // syntax error or access rule violation
+      {"3D", state::kNoDataSource},        // invalid catalog (database) name
+      {"01", state::kGeneralWarning},      // warning
   };
   for (const Class& c : kClasses) {
     if (startsWith(sqlstate, c.prefix)) return c.state;
@@ -187,6 +188,7 @@ class PgStatement final : public BackendStatement {
   int columnCount() const override { return columns_; }
 
   const char* columnName(int column, std::size_t* length) override {
+    assert(column >= 0 && column < columns_);
     const char* name = PQfname(first_, column);
     if (name == nullptr) name = "";
     *length = std::strlen(name);
@@ -196,6 +198,7 @@ class PgStatement final : public BackendStatement {
   FetchResult fetch(DiagQueue* diags) override;
 
   ValueRef value(int column) override {
+    assert(row_ != nullptr && column >= 0 && column < columns_);
     if (PQgetisnull(row_, 0, column) != 0) return {ValueRef::kNull, "", 0};
     const char* data = PQgetvalue(row_, 0, column);
     std::size_t length = static_cast<std::size_t>(PQgetlength(row_, 0, column));
@@ -289,7 +292,8 @@ class PgConnection final : public BackendConnection {
         PQclear(res);
         PQputCopyEnd(conn_, "COPY from the client is not supported");
         drainResults(conn_);
-        diags->add("S1C00", 0, std::string(kSource) + "COPY ... FROM STDIN is not supported");
+        diags->add(state::kNotCapable, 0,
+                   std::string(kSource) + "COPY ... FROM STDIN is not supported");
         return nullptr;
       case PGRES_COPY_OUT:
       case PGRES_COPY_BOTH: {
@@ -297,7 +301,8 @@ class PgConnection final : public BackendConnection {
         char* buffer = nullptr;
         while (PQgetCopyData(conn_, &buffer, 0) > 0) PQfreemem(buffer);
         drainResults(conn_);
-        diags->add("S1C00", 0, std::string(kSource) + "COPY ... TO STDOUT is not supported");
+        diags->add(state::kNotCapable, 0,
+                   std::string(kSource) + "COPY ... TO STDOUT is not supported");
         return nullptr;
       }
       default:
@@ -383,6 +388,7 @@ PgStatement::PgStatement(PgConnection* owner, PGconn* conn, PGresult* first, boo
       columns_(PQnfields(first)),
       emptyNull_(emptyNull),
       inUserTransaction_(inUserTransaction) {
+  assert(first != nullptr);
   bytea_.resize(static_cast<std::size_t>(columns_));
   for (int i = 0; i < columns_; ++i)
     bytea_[static_cast<std::size_t>(i)] = PQftype(first, i) == kByteaOid ? 1 : 0;

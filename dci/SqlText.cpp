@@ -1,6 +1,7 @@
 // Text helpers of the built-in driver.
 #include "dci/SqlText.h"
 
+#include <cassert>
 #include <cctype>
 #include <cstring>
 
@@ -78,6 +79,7 @@ bool keywordIs(const char* p, std::size_t n, const char* keyword) {
 }  // namespace
 
 std::size_t utf8CutPoint(const char* text, std::size_t length, std::size_t limit) {
+  assert(limit < length);
   if (limit >= length || !isContinuation(static_cast<unsigned char>(text[limit]))) return limit;
   std::size_t lead = limit;
   while (lead > 0 && limit - lead < 3 && isContinuation(static_cast<unsigned char>(text[lead]))) {

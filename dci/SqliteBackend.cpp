@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -98,6 +99,7 @@ class SqliteStatement final : public BackendStatement {
   int columnCount() const override { return columns_; }
 
   const char* columnName(int column, std::size_t* length) override {
+    assert(column >= 0 && column < columns_);
     const char* name = sqlite3_column_name(stmt_, column);
     if (name == nullptr) name = "";
     *length = std::strlen(name);
@@ -119,6 +121,8 @@ class SqliteStatement final : public BackendStatement {
   }
 
   ValueRef value(int column) override {
+    // sqlite3_data_count() is 0 unless the statement stands on a row.
+    assert(sqlite3_data_count(stmt_) > 0 && column >= 0 && column < columns_);
     switch (sqlite3_column_type(stmt_, column)) {
       case SQLITE_NULL:
         return {ValueRef::kNull, "", 0};
@@ -152,12 +156,16 @@ class SqliteStatement final : public BackendStatement {
 class EmptyStatement final : public BackendStatement {
  public:
   int columnCount() const override { return 0; }
-  const char* columnName(int, std::size_t* length) override {
+  const char* columnName([[maybe_unused]] int column, std::size_t* length) override {
+    assert(column < columnCount());
     *length = 0;
     return "";
   }
   FetchResult fetch(DiagQueue*) override { return FetchResult::kDone; }
-  ValueRef value(int) override { return {ValueRef::kNull, "", 0}; }
+  ValueRef value([[maybe_unused]] int column) override {
+    assert(column < columnCount());
+    return {ValueRef::kNull, "", 0};
+  }
   int64_t rowCount() const override { return -1; }
 };
 

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cassert>
 #include <cerrno>
 
 namespace interp {
@@ -80,6 +81,7 @@ bool InputReader::fill() {
 
 bool InputReader::readLine(char* buffer, std::size_t capacity, char* lastChar,
                            std::size_t* length) {
+  assert(capacity >= 1);
   std::size_t stored = 0;
   const std::size_t limit = capacity - 1;
   for (;;) {

@@ -1,14 +1,30 @@
 // Connection set-up and tear-down, status checks and diagnostics reports.
 #include "interp/Session.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 
 namespace interp {
+namespace {
+
+// Whether every function of the call table is bound.
+[[maybe_unused]] bool fullyBound(const dci::DciApi& api) {
+  return api.allocEnv != nullptr && api.allocConnect != nullptr &&
+         api.setConnectOption != nullptr && api.connect != nullptr && api.getInfo != nullptr &&
+         api.allocStmt != nullptr && api.execDirect != nullptr && api.numResultCols != nullptr &&
+         api.rowCount != nullptr && api.colAttributes != nullptr && api.fetch != nullptr &&
+         api.getData != nullptr && api.freeStmt != nullptr && api.disconnect != nullptr &&
+         api.freeConnect != nullptr && api.freeEnv != nullptr && api.error != nullptr;
+}
+
+}  // namespace
 
 Session::Session(const dci::DciApi& api, const InterpreterOptions& options, OutputBuffer* out,
                  OutputBuffer* err)
-    : api_(api), options_(options), out_(out), err_(err) {}
+    : api_(api), options_(options), out_(out), err_(err) {
+  assert(fullyBound(api) && out != nullptr && err != nullptr);
+}
 
 void Session::fatalExit() {
   out_->flush();
@@ -92,6 +108,7 @@ void Session::setUp() {
   if (size < 1) size = 1;
   if (size > INT16_MAX) size = INT16_MAX;
   labelSize_ = static_cast<int16_t>(size);
+  setUp_ = true;
 }
 
 void Session::tearDown() {

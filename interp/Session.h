@@ -34,6 +34,8 @@ class Session {
   DciHandle stmt() const { return stmt_; }
   // 4 x the maximum column-name length + 1, kept within 1..INT16_MAX.
   int16_t labelSize() const { return labelSize_; }
+  // Whether setUp() has run to its end: the statement handle is allocated.
+  bool isSetUp() const { return setUp_; }
 
   // Returns whether a call that returned rc counts as successful; for any code
   // but SQL_SUCCESS prints the diagnostics report first.
@@ -71,6 +73,7 @@ class Session {
   DciHandle stmt_ = DCI_NULL_HANDLE;
   int16_t maxColumnNameLength_ = 0;
   int16_t labelSize_ = 1;
+  bool setUp_ = false;
 };
 
 }  // namespace interp

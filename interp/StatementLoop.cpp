@@ -1,10 +1,11 @@
 // The statement loop and result display.
 #include "interp/StatementLoop.h"
 
+#include <cassert>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "object/CompareNoCase.h"
@@ -35,6 +36,8 @@ bool isModification(const char* line) {
 StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
                              OutputBuffer* out, OutputBuffer* err)
     : session_(session), options_(options), in_(in), out_(out), err_(err) {
+  assert(session != nullptr && session->isSetUp() && in != nullptr && out != nullptr &&
+         err != nullptr);
   value_[kValueBufferSize - 1] = '\0';
 }
 
@@ -99,18 +102,38 @@ void StatementLoop::writeTiming() {
 }
 
 void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
+  const std::size_t count = static_cast<std::size_t>(columns);
+  if (options_.timing) processing_.start();
+  fetchLabels(count);
+  DciReturn rc = session_->api().fetch(session_->stmt());
+  if (options_.timing) processing_.stop();
+  if (rc != SQL_NO_DATA_FOUND) {
+    showRows(count, rc, rows);
+    return;
+  }
+  // A result without rows still shows its labels, each with an empty value.
+  const char* prefixes = linePrefixes_.data();
+  const std::size_t* starts = prefixStarts_.data();
+  for (std::size_t i = 0; i < count; ++i) {
+    out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
+    out_->put('\n');
+  }
+}
+
+void StatementLoop::fetchLabels(std::size_t count) {
   const dci::DciApi& api = session_->api();
   const DciHandle env = session_->env();
   const DciHandle dbc = session_->dbc();
   const DciHandle stmt = session_->stmt();
   const std::size_t labelSize = static_cast<std::size_t>(session_->labelSize());
-  const std::size_t count = static_cast<std::size_t>(columns);
 
-  char* labels = static_cast<char*>(std::malloc(count * labelSize));
+  // One slot of labelSize bytes per column, left uninitialized: only what the
+  // driver writes is read, and a large block costs no more than the pages the
+  // labels touch.
+  std::unique_ptr<char[]> labels(new (std::nothrow) char[count * labelSize]);
   if (labels == nullptr) fatal("Out of memory\n");
-  if (options_.timing) processing_.start();
   for (std::size_t i = 0; i < count; ++i) {
-    char* slot = labels + i * labelSize;
+    char* slot = labels.get() + i * labelSize;
     slot[0] = '\0';
     int32_t numeric = 0;
     session_->checkFatal(
@@ -122,7 +145,7 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
     linePrefixes_.clear();
     prefixStarts_.clear();
     for (std::size_t i = 0; i < count; ++i) {
-      const char* slot = labels + i * labelSize;
+      const char* slot = labels.get() + i * labelSize;
       // Bounded by the slot: a driver that leaves no terminator cannot make the
       // label run into the next slot.
       prefixStarts_.push_back(linePrefixes_.size());
@@ -134,46 +157,47 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
   } catch (const std::bad_alloc&) {
     fatal("Out of memory\n");
   }
+}
+
+void StatementLoop::showRows(std::size_t count, DciReturn rc, int32_t* rows) {
+  assert(rc != SQL_NO_DATA_FOUND && prefixStarts_.size() == count + 1);
+  // The inner loop runs for every value of the result: nothing in it
+  // allocates, output is flushed only when the buffer fills or a page-mode
+  // reply is awaited, and each line is one copy of its prefix, one of its
+  // value and a newline.
+  const dci::DciApi& api = session_->api();
+  const DciHandle env = session_->env();
+  const DciHandle dbc = session_->dbc();
+  const DciHandle stmt = session_->stmt();
   const char* prefixes = linePrefixes_.data();
   const std::size_t* starts = prefixStarts_.data();
-  DciReturn rc = api.fetch(stmt);
-  if (options_.timing) processing_.stop();
-
-  if (rc == SQL_NO_DATA_FOUND) {
+  bool pausing = options_.pageMode;
+  for (;;) {
+    if (options_.timing) processing_.start();
+    session_->checkFatal(rc, "SQLFetch()", env, dbc, stmt);
+    ++*rows;
     for (std::size_t i = 0; i < count; ++i) {
+      // Cleared so that a driver that writes nothing for a NULL shows an
+      // empty value, not the previous column's.
+      value_[0] = '\0';
+      int32_t valueLength = 0;
+      session_->checkFatal(api.getData(stmt, static_cast<uint16_t>(i + 1), SQL_C_CHAR, value_,
+                                       kValueLimit, &valueLength),
+                           "SQLGetData()", env, dbc, stmt);
       out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
+      out_->write(value_, std::strlen(value_));
       out_->put('\n');
     }
-  } else {
-    bool pausing = options_.pageMode;
-    for (;;) {
-      if (options_.timing) processing_.start();
-      session_->checkFatal(rc, "SQLFetch()", env, dbc, stmt);
-      ++*rows;
-      for (std::size_t i = 0; i < count; ++i) {
-        // Cleared so that a driver that writes nothing for a NULL shows an
-        // empty value, not the previous column's.
-        value_[0] = '\0';
-        int32_t valueLength = 0;
-        session_->checkFatal(api.getData(stmt, static_cast<uint16_t>(i + 1), SQL_C_CHAR, value_,
-                                         kValueLimit, &valueLength),
-                             "SQLGetData()", env, dbc, stmt);
-        out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
-        out_->write(value_, std::strlen(value_));
-        out_->put('\n');
-      }
-      rc = api.fetch(stmt);
-      if (options_.timing) processing_.stop();
-      if (rc == SQL_NO_DATA_FOUND) break;
-      if (!pausing) {
-        out_->put('\n');
-      } else {
-        if (!options_.silent) out_->write(kMore, sizeof kMore - 1);
-        pausing = awaitReply();
-      }
+    rc = api.fetch(stmt);
+    if (options_.timing) processing_.stop();
+    if (rc == SQL_NO_DATA_FOUND) break;
+    if (!pausing) {
+      out_->put('\n');
+    } else {
+      if (!options_.silent) out_->write(kMore, sizeof kMore - 1);
+      pausing = awaitReply();
     }
   }
-  std::free(labels);
 }
 
 bool StatementLoop::awaitReply() {

@@ -40,6 +40,15 @@ class StatementLoop {
  private:
   // Shows the result set of the current statement; adds its records to *rows.
   void showResultSet(int16_t columns, int32_t* rows);
+  // Reads the label of each of the `count` result columns and keeps "label: "
+  // of each in linePrefixes_ and prefixStarts_. Ends the process when a label
+  // cannot be read or kept.
+  void fetchLabels(std::size_t count);
+  // Shows the records of the current result set until a fetch finds no more,
+  // and adds them to *rows; rc is what the first fetch returned, checked like
+  // every later one. REQUIRES: rc is not SQL_NO_DATA_FOUND; fetchLabels(count)
+  // ran for this result set.
+  void showRows(std::size_t count, DciReturn rc, int32_t* rows);
   // Waits for the reply to "(more)"; returns whether to go on pausing.
   bool awaitReply();
   void writeTiming();

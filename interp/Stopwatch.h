@@ -4,6 +4,7 @@
 #ifndef DVSQL_INTERP_STOPWATCH_H_
 #define DVSQL_INTERP_STOPWATCH_H_
 
+#include <cassert>
 #include <cstdint>
 #include <ctime>
 
@@ -14,7 +15,7 @@ class Stopwatch {
   using Clock = std::time_t (*)(std::time_t*);
 
   // REQUIRES: clock is not null. Tests pass a clock of their own.
-  explicit Stopwatch(Clock clock = &std::time) : clock_(clock) {}
+  explicit Stopwatch(Clock clock = &std::time) : clock_(clock) { assert(clock != nullptr); }
 
   // All fields 0, not running.
   void reset();

@@ -1,6 +1,6 @@
 // Chooses the backend for an account: PostgreSQL for URIs and conninfo text,
 // SQLite for anything else (a directory, or ":memory:").
-#include "dci/Backend.h"
+#include "dci/BackendFactory.h"
 
 #include "dci/PgBackend.h"
 #include "dci/SqliteBackend.h"
