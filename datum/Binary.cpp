@@ -1,12 +1,15 @@
 // The byte buffer value.
 #include "datum/Binary.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
 
 #include "datum/DatumStatus.h"
 #include "object/Allocation.h"
+#include "object/Exception.h"
 #include "object/HexDump.h"
 #include "object/OIO.h"
 
@@ -248,21 +251,39 @@ Binary::Binary(OIOin& stream) : Datum(stream) {
   bool owned = true;
   stream >> capacity >> length >> owned;
   uint32_t words = capacity / 4 + (capacity % 4 != 0 ? 1 : 0);
+  if (stream.severity() >= kError || !stream.checkCount(words, UINT32_MAX, "a capacity")) return;
   if (length > capacity) {
     stream.failSyntax("a length within the capacity", std::to_string(length).c_str());
     return;
   }
   // The value read always owns its buffer: a borrowed one cannot be restored.
-  bool haveRoom = capacity == 0 || grow(capacity, true);
+  // The buffer grows by doubling to the stored capacity as the words arrive.
+  if (capacity > 0 &&
+      !grow(static_cast<uint32_t>(std::min<int64_t>(capacity, stream.roomFor(words) * 4)), true)) {
+    stream.failOutOfMemory();
+    return;
+  }
+  OnUnwind freeBuffer([this] {
+    deallocate(bytes_);
+    bytes_ = nullptr;
+  });
   for (uint32_t w = 0; w < words && stream.severity() < kError; ++w) {
     uint32_t word = 0;
     stream >> word;
-    for (int b = 0; b < 4 && haveRoom; ++b) {
+    uint64_t need = uint64_t{w} * 4 + 4;  // the bytes up to the end of this word
+    if (need > capacity_ && capacity_ < capacity) {
+      uint64_t more = std::max<uint64_t>(need, uint64_t{capacity_} * 2);
+      if (!grow(static_cast<uint32_t>(std::min<uint64_t>(more, capacity)), true)) {
+        stream.failOutOfMemory();
+        return;
+      }
+    }
+    for (int b = 0; b < 4; ++b) {
       uint32_t i = w * 4 + static_cast<uint32_t>(b);
       if (i < capacity_) bytes_[i] = static_cast<unsigned char>(word >> (24 - 8 * b));
     }
   }
-  if (haveRoom) length_ = length;
+  if (stream.severity() < kError) length_ = length;
 }
 
 void Binary::storer(OIOout& stream) const {

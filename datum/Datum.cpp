@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <ostream>
+#include <string>
 
 #include "datum/DatumStatus.h"
 #include "datum/Text.h"
@@ -260,23 +261,19 @@ Datum::Datum(OIOin& stream) : Object(stream), status_(successStatus()) {
     int32_t unused = 0;
     stream >> unused >> unused >> unused;
   }
+  // A plain success or null status comes back as the shared one (the status
+  // readers see to that).
   Object* read = stream.readObjectHeld();
   if (read == nil()) return;
   if (!read->isKindOf(Status::desc())) {
-    stream.failSyntax("a status", read->className());
+    // Let go of it first: the report may unwind this constructor.
+    std::string found = read->className();
     read->release();
+    stream.failSyntax("a status", found.c_str());
     return;
   }
   const Status* status = static_cast<const Status*>(read);
-  // A plain success or null status read back is the shared one again, so that
-  // comparisons with the shared statuses keep working.
-  if (status->isSpecies(Status::desc())) {
-    setStatus(successStatus());
-  } else if (status->isSpecies(NullStatus::desc())) {
-    setStatus(nullStatus());
-  } else {
-    setStatus(status);
-  }
+  setStatus(status);
   status->release();
 }
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -22,6 +24,10 @@
 #include "datum/Text.h"
 #include "object/Allocation.h"
 #include "object/Integer.h"
+#include "object/OIOStreams.h"
+#include "object/OrderedCltn.h"
+#include "object/Set.h"
+#include "tests/support/DamagedRead.h"
 #include "tests/support/RoundTrip.h"
 
 namespace dv {
@@ -458,6 +464,111 @@ TEST_P(DatumStreams, StatusesComeBackAsTheSharedOnes) {
   EXPECT_TRUE(back->isKindOf(NilDatum::desc()));
   EXPECT_EQ(nullStatus(), static_cast<Datum*>(back)->status());
   back->release();
+}
+
+// Stores ob through the chosen form at version, reads it back and checks
+// that the read went through; the objects the read made are the caller's
+// through *in.
+std::unique_ptr<OIOin> storeAndRead(const Object& ob, bool binary, int32_t version,
+                                    std::stringstream* buffer, Object** back) {
+  if (binary) {
+    BinaryOIOout out(*buffer, version);
+    ob.storeOn(static_cast<OIOoutbin&>(out));
+  } else {
+    TextOIOout out(*buffer, version);
+    ob.storeOn(out);
+  }
+  std::unique_ptr<OIOin> in;
+  if (binary) {
+    in = std::make_unique<BinaryOIOin>(*buffer);
+  } else {
+    in = std::make_unique<TextOIOin>(*buffer);
+  }
+  *back = in->readObject();
+  EXPECT_EQ(0, in->severity()) << in->messageText();
+  return in;
+}
+
+// Values that share the shared success or null status store it once and refer
+// back to it; every reference must find the live shared status.
+TEST_P(DatumStreams, ValuesSharingTheSharedStatusesReadBack) {
+  for (int32_t version : {-1, 4, 3, 1}) {
+    Text x("x"), y("y"), nullOne, nullTwo;
+    nullOne.setNull();
+    nullTwo.setNull();
+    Binary b;
+    OrderedCltn c;
+    for (Object* ob : std::initializer_list<Object*>{&x, &y, &nullOne, &nullTwo, &b}) c.add(*ob);
+    std::stringstream buffer;
+    Object* back = nullptr;
+    auto in = storeAndRead(c, GetParam(), version, &buffer, &back);
+    ASSERT_NE(nil(), back) << "version " << version;
+    OrderedCltn* seq = static_cast<OrderedCltn*>(back);
+    ASSERT_EQ(5u, seq->size());
+    EXPECT_TRUE(seq->at(0)->isEqual(x));
+    EXPECT_TRUE(seq->at(1)->isEqual(y));
+    EXPECT_EQ(successStatus(), static_cast<Datum*>(seq->at(1))->status());
+    EXPECT_EQ(nullStatus(), static_cast<Datum*>(seq->at(2))->status());
+    EXPECT_EQ(nullStatus(), static_cast<Datum*>(seq->at(3))->status());
+    EXPECT_EQ(successStatus(), static_cast<Datum*>(seq->at(4))->status());
+    EXPECT_EQ(6u, in->readTable().size());  // the sequence and its five values
+    testing::releaseRead(*in);
+  }
+}
+
+// Two values holding one error status: it is read once and held by both.
+TEST_P(DatumStreams, AnErrorStatusSharedByTwoValuesIsHeldByBoth) {
+  Text a("a"), b("b");
+  const Status* shared = makeErrorStatus(0x4001000Bu, false, kDatumErrName, "Odd.", 0, false);
+  a.setStatus(shared);
+  b.setStatus(shared);
+  shared->release();
+  OrderedCltn c;
+  c.add(a);
+  c.add(b);
+  std::stringstream buffer;
+  Object* back = nullptr;
+  auto in = storeAndRead(c, GetParam(), -1, &buffer, &back);
+  OrderedCltn* seq = static_cast<OrderedCltn*>(back);
+  const Status* first = static_cast<Datum*>(seq->at(0))->status();
+  EXPECT_EQ(first, static_cast<Datum*>(seq->at(1))->status());
+  EXPECT_EQ(2, first->refCount());
+  EXPECT_STREQ("Odd.", first->messageText());
+  EXPECT_EQ(3u, in->readTable().size());  // the status belongs to its holders
+  testing::releaseRead(*in);
+}
+
+std::string textRecord(const Class& c, const std::string& fields) {
+  return "{" + std::string(c.name()) + " " + std::to_string(c.signature()) + " " + fields;
+}
+
+TEST(DatumStreamDamageTest, DamagedValuesFailCleanly) {
+  std::string status = textRecord(Status::desc(), "} ");
+  struct Case {
+    const char* name;
+    std::string records;
+  } cases[] = {
+      // A value whose status refers back to the value while it is being read.
+      {"status back to its value",
+       textRecord(Text::desc(), textRecord(Set::desc(), "1 @0 } ") + "0 } ")},
+      {"status that is no status",
+       textRecord(Text::desc(), textRecord(Integer::desc(), "1 } ") + "0 } ")},
+      {"text longer than the input", textRecord(Text::desc(), status + "2147483647 x")},
+      {"binary capacity without data", textRecord(Binary::desc(), status + "4294967295 0 1 } ")},
+      {"binary cut short", textRecord(Binary::desc(), status + "1073741824 4 1 1 2 3 ")},
+      {"binary length above capacity", textRecord(Binary::desc(), status + "4 8 1 0 } ")},
+  };
+  for (const Case& c : cases) {
+    for (auto mode : {testing::ReadMode::kReported, testing::ReadMode::kRaised}) {
+      for (bool seekable : {true, false}) {
+        testing::DamagedRead r = testing::readDamaged("2 6 \n" + c.records, false, mode, seekable);
+        EXPECT_TRUE(r.answeredNil) << c.name;
+        EXPECT_GE(r.severity, kError) << c.name;
+        EXPECT_EQ(0, r.kept) << c.name;
+        EXPECT_TRUE(testing::isReadError(r.error)) << c.name;
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Text, DatumStreams, ::testing::Values(false));

@@ -16,6 +16,7 @@
 #include "datum/DatumStatus.h"
 #include "datum/LocalNumberForm.h"
 #include "object/Allocation.h"
+#include "object/Exception.h"
 #include "object/OIO.h"
 #include "object/Registry.h"
 
@@ -403,17 +404,16 @@ Text::~Text() {
 Text::Text(OIOin& stream) : Datum(stream) {
   int32_t n = 0;
   stream >> n;
-  if (stream.severity() >= kError) return;
-  if (n < 0) {
-    stream.failSyntax("a text length", std::to_string(n).c_str());
-    return;
-  }
+  if (stream.severity() >= kError || !stream.checkCount(n, INT32_MAX, "a text length")) return;
   if (n == 0) return;
   const Status* problem = nullptr;
   if (n >= kInlineCapacity) {
     const Status* r = reserve(plusOne(n));
     if (r != successStatus()) problem = r;
   }
+  OnUnwind freeBuffer([this] {
+    if (onHeap()) deallocate(heap_);
+  });
   int32_t m = n < capacity_ - 1 ? n : capacity_ - 1;
   char* b = buffer();
   std::memset(b, 0, static_cast<std::size_t>(m));

@@ -10,6 +10,7 @@
 #include "object/Allocation.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
+#include "object/Exception.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
 #include "object/OIO.h"
@@ -208,20 +209,25 @@ bool ArrayOb::isEqual(const Object& other) const {
 ArrayOb::ArrayOb(OIOin& stream) : Collection(stream) {
   int32_t n = 0;
   stream >> n;
-  if (n < 1) {
-    stream.failSyntax("a slot count of 1 or more", std::to_string(n).c_str());
-    n = 1;
+  bool counted = stream.checkCount(n, INT32_MAX / static_cast<int32_t>(sizeof(Object*)),
+                                   "a slot count of 1 or more");
+  if (!counted || n < 1) {
+    if (counted) stream.failSyntax("a slot count of 1 or more", std::to_string(n).c_str());
+    n = 0;
   }
-  if (!allocateSlots(n)) {
+  // The slots grow by doubling up to the stored count as the objects arrive.
+  if (!allocateSlots(n > 0 ? static_cast<int32_t>(stream.roomFor(n)) : 1)) {
     stream.failOutOfMemory();
-    if (!allocateSlots(1)) return;
-    n = 0;  // the objects are read and dropped
+    return;
   }
   for (int32_t i = 0; i < size_; ++i) v_[i] = nil();
-  int32_t stored = n > 0 ? n : 1;
-  for (int32_t i = 0; i < stored && stream.severity() < kError; ++i) {
-    Object* ob = stream.readObject();
-    if (i < size_ && n > 0) v_[i] = ob;
+  OnUnwind freeSlots([this] { releaseSlots(); });
+  for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
+    if (i == size_ && reSize(size_ < n / 2 ? size_ * 2 : n) < 0) {
+      stream.failOutOfMemory();
+      return;
+    }
+    v_[i] = stream.readObject();
   }
 }
 

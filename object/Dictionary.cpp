@@ -142,11 +142,11 @@ Object* IdentDict::assocOfKey(const Object& key) const {
 }
 
 Dictionary::Dictionary(OIOin& stream) : Set(stream, DeferRead{}) {
-  readElements(stream);
+  readElements(stream, &LookupKey::desc());
 }
 
 IdentDict::IdentDict(OIOin& stream) : Dictionary(stream, DeferRead{}) {
-  readElements(stream);
+  readElements(stream, &LookupKey::desc());
 }
 
 void Dictionary::storer(OIOout& stream) const {

@@ -10,6 +10,7 @@
 
 #include <cassert>
 #include <cstdint>
+#include <exception>
 #include <utility>
 
 #include "object/Object.h"
@@ -135,6 +136,25 @@ class Cleanup {
  private:
   Startup startup_;
   Object& guarded_;
+};
+
+// Runs undo when a RAISE unwinds the scope it lives in, and does nothing when
+// the scope ends normally. For reader constructors that hold plain blocks: a
+// constructor that a RAISE unwinds never runs its destructor, so it must give
+// back what it took itself.
+template <class Undo>
+class OnUnwind {
+ public:
+  explicit OnUnwind(Undo undo) : undo_(undo), exceptions_(std::uncaught_exceptions()) {}
+  ~OnUnwind() {
+    if (std::uncaught_exceptions() > exceptions_) undo_();
+  }
+  OnUnwind(const OnUnwind&) = delete;
+  OnUnwind& operator=(const OnUnwind&) = delete;
+
+ private:
+  Undo undo_;
+  int exceptions_;
 };
 
 }  // namespace dv

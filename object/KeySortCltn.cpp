@@ -85,7 +85,8 @@ Object* KeySortCltn::shallowCopy() const {
   return new KeySortCltn(*this);
 }
 
-KeySortCltn::KeySortCltn(OIOin& stream) : SortedCltn(stream) {}
+// Its elements must be pairs: the look-ups read them as such.
+KeySortCltn::KeySortCltn(OIOin& stream) : SortedCltn(stream, &LookupKey::desc()) {}
 
 void KeySortCltn::storer(OIOout& stream) const {
   OrderedCltn::storer(stream);

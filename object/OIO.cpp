@@ -2,7 +2,9 @@
 // and read protocols.
 #include "object/OIO.h"
 
+#include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstring>
 #include <exception>
 #include <ostream>
@@ -14,6 +16,7 @@
 #include "object/Dictionary.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
+#include "object/Exception.h"
 #include "object/Iterator.h"
 #include "object/LookupKey.h"
 #include "object/Nil.h"
@@ -25,60 +28,6 @@ namespace dv {
 namespace {
 
 constexpr int32_t kTableCapacity = 256;
-
-// Resolves what a record names: its class, which must be known and unchanged.
-// Reports and answers null otherwise.
-const Class* recordClass(const std::string& name, uint32_t signature) {
-  const Class* c = lookUp(name.c_str());
-  if (c == nullptr) {
-    setError(nihcl::RDUNKCLASS, kDefaultSeverity, name);
-    return nullptr;
-  }
-  if (c->signature() != signature) {
-    setError(nihcl::RDBADSIG, kDefaultSeverity, name, static_cast<int32_t>(c->signature()),
-             static_cast<int32_t>(signature));
-    return nullptr;
-  }
-  return c;
-}
-
-// Keeps a stream's member depth and read depth over one record and, when a
-// top-level read fails by a RAISE, takes out of the read table what the
-// failed read put there (the object under construction is gone).
-class RecordScope {
- public:
-  using Truncate = void (*)(OIOin&, int32_t);
-  RecordScope(OIOin& stream, uint32_t& memberDepth, uint32_t& readDepth, int32_t firstRecord,
-              bool topLevel, Truncate truncate)
-      : stream_(stream),
-        memberDepth_(memberDepth),
-        savedMemberDepth_(memberDepth),
-        readDepth_(readDepth),
-        firstRecord_(firstRecord),
-        topLevel_(topLevel),
-        truncate_(truncate),
-        exceptions_(std::uncaught_exceptions()) {
-    ++readDepth_;
-    memberDepth_ = 0;  // the record is entered in the read table by its root part
-  }
-  ~RecordScope() {
-    --readDepth_;
-    memberDepth_ = savedMemberDepth_;
-    if (topLevel_ && std::uncaught_exceptions() > exceptions_) truncate_(stream_, firstRecord_);
-  }
-  RecordScope(const RecordScope&) = delete;
-  RecordScope& operator=(const RecordScope&) = delete;
-
- private:
-  OIOin& stream_;
-  uint32_t& memberDepth_;
-  uint32_t savedMemberDepth_;
-  uint32_t& readDepth_;
-  int32_t firstRecord_;
-  bool topLevel_;
-  Truncate truncate_;
-  int exceptions_;
-};
 
 }  // namespace
 
@@ -124,6 +73,7 @@ OIOout& textSide(OIOoutbin& stream) {
 OIOin::OIOin() : readTable_(new OrderedCltn(kTableCapacity)) {}
 
 OIOin::~OIOin() {
+  forgetLastRead();
   delete readTable_;
 }
 
@@ -269,55 +219,254 @@ void OIOin::failOutOfMemory() {
   status_.fail(StreamStatus::Failure::kOutOfMemory);
 }
 
+// The stream's status records the failure before it is reported, so that a
+// caller whose catch region takes the raised error finds the stream failed
+// too (and reads no further out of step).
 void OIOin::failEndOfInput() {
   if (severity() >= kError) return;  // reported already: the reading is over
-  setError(nihcl::RDEOF, kDefaultSeverity);
   failContent();
+  setError(nihcl::RDEOF, kDefaultSeverity);
 }
 
 void OIOin::failSyntax(const char* expected, const char* found) {
   if (severity() >= kError) return;
-  setError(nihcl::RDSYNERR, kDefaultSeverity, expected, found);
   failContent();
+  setError(nihcl::RDSYNERR, kDefaultSeverity, expected, found);
 }
 
+// ---------------------------------------------------------------------------
+// Reading objects
+//
+// During a top-level read the read table holds every object the read made,
+// each with one reference of its own, so that nothing the read made can go
+// while the read may still refer to it or has to take it back; the frames
+// record the readers that are running. At the end the table either hands the
+// objects over (finishRead) or destroys them all (discardRead).
+
 Object* OIOin::readObject() {
+  bool fresh = false;
+  return readDepth_ == 0 ? readTopLevel(&fresh) : readItem(&fresh);
+}
+
+Object* OIOin::readObjectHeld() {
+  bool fresh = false;
+  Object* ob = readDepth_ == 0 ? readTopLevel(&fresh) : readItem(&fresh);
+  if (ob == nil()) return ob;
+  if (!fresh) {
+    ob->addRef();
+  } else if (readDepth_ > 0 && ob->refCount() > 0) {
+    // The holder takes over the new object's first reference.
+    if (held_ == nullptr) held_ = new (std::nothrow) IdentSet;
+    if (held_ == nullptr || held_->add(*ob) == nil()) failOutOfMemory();
+  }
+  return ob;
+}
+
+void OIOin::readAndDrop() {
+  Object* ob = readObjectHeld();
+  if (ob != nil()) ob->release();
+}
+
+Object* OIOin::readTopLevel(bool* fresh) {
+  forgetLastRead();
+  bool wasFine = severity() < kError;
+  // A RAISE that leaves the read takes back what the read made.
+  struct Unwind {
+    OIOin& stream;
+    int exceptions = std::uncaught_exceptions();
+    ~Unwind() {
+      if (std::uncaught_exceptions() > exceptions) stream.discardRead();
+    }
+  } unwind{*this};
+  Object* ob = readItem(fresh);
+  if (wasFine && severity() >= kError) {
+    discardRead();
+    *fresh = false;
+    return nil();
+  }
+  finishRead();
+  return ob;
+}
+
+Object* OIOin::readItem(bool* fresh) {
+  *fresh = false;
   ItemHead head;
   readItemHead(&head);
   if (head.kind == ItemHead::kNil || head.kind == ItemHead::kFailed) return nil();
-  bool topLevel = readDepth_ == 0;
-  if (topLevel) firstRecord_ = readCount();
-  if (head.kind == ItemHead::kReference) {
-    int64_t index = static_cast<int64_t>(firstRecord_) + head.reference;
-    if (head.reference < 0 || index >= readCount()) {
-      failSyntax("a reference to an object read before", head.text.c_str());
-      return nil();
-    }
-    return readAt(static_cast<int32_t>(index));
-  }
+  if (head.kind == ItemHead::kReference) return resolveReference(head.reference, head.text);
   if (severity() >= kError) return nil();
-  const Class* c = recordClass(head.name, head.signature);
+  // The class must be known, unchanged and readable in this form.
+  const Class* c = lookUp(head.name.c_str());
   if (c == nullptr || !hasReader(*c)) {
-    if (c != nullptr) setError(nihcl::RDUNKCLASS, kDefaultSeverity, head.name);
     failContent();
+    setError(nihcl::RDUNKCLASS, kDefaultSeverity, head.name);
     return nil();
   }
-  return readRecord(*c, topLevel);
+  if (c->signature() != head.signature) {
+    failContent();
+    setError(nihcl::RDBADSIG, kDefaultSeverity, head.name, static_cast<int32_t>(c->signature()),
+             static_cast<int32_t>(head.signature));
+    return nil();
+  }
+  if (readDepth_ == kMaxReadDepth) {
+    std::string limit = "objects nested at most " + std::to_string(kMaxReadDepth) + " deep";
+    failSyntax(limit.c_str(), head.name.c_str());
+    return nil();
+  }
+  Object* ob = readRecord(*c);
+  *fresh = ob != nil();
+  return ob;
 }
 
-Object* OIOin::readRecord(const Class& c, bool topLevel) {
+Object* OIOin::resolveReference(int64_t index, const std::string& text) {
+  if (index < 0 || index >= readCount() || readAt(static_cast<int32_t>(index)) == nil()) {
+    failSyntax("a reference to an object read before", text.c_str());
+    return nil();
+  }
+  int32_t entry = static_cast<int32_t>(index);
+  Object* ob = readAt(entry);
+  int32_t frame = frameOf(entry);
+  bool cyclic = frame >= 0 || (cyclic_ != nullptr && cyclic_->findObject(*ob) != nil());
+  // A reference back to a record still being read closes a cycle through
+  // every record from that one to the innermost.
+  if (frame >= 0) {
+    for (uint32_t k = static_cast<uint32_t>(frame); k < readDepth_; ++k) frames_[k].cyclic = true;
+  }
+  return acceptedByReader(*ob, cyclic) ? ob : nil();
+}
+
+bool OIOin::acceptedByReader(const Object& ob, bool cyclic) {
+  if (!cyclic || readDepth_ == 0) return true;
+  Frame& reader = frames_[readDepth_ - 1];
+  reader.cyclic = true;
+  if (!reader.hashing) return true;
+  failSyntax("an element that leads into no cycle (the collection hashes its elements)",
+             ob.className());
+  return false;
+}
+
+int32_t OIOin::frameOf(int32_t entry) const {
+  for (uint32_t k = 0; k < readDepth_; ++k) {
+    if (frames_[k].entry == entry) return static_cast<int32_t>(k);
+  }
+  return -1;
+}
+
+Object* OIOin::readRecord(const Class& c) {
+  // Keeps the member depth and the frame over the reader, and marks the
+  // record's entry as gone when a RAISE unwinds its construction.
+  struct RecordScope {
+    OIOin& stream;
+    uint32_t savedMemberDepth;
+    int exceptions = std::uncaught_exceptions();
+    RecordScope(OIOin& s) : stream(s), savedMemberDepth(s.memberDepth_) {
+      stream.frames_[stream.readDepth_++] = Frame{stream.readCount(), false, false};
+      stream.memberDepth_ = 0;  // the record is entered in the read table by its root part
+    }
+    ~RecordScope() {
+      stream.memberDepth_ = savedMemberDepth;
+      int32_t entry = stream.frames_[--stream.readDepth_].entry;
+      if (std::uncaught_exceptions() > exceptions) stream.markDead(entry);
+    }
+  };
+  int32_t entry = readCount();
+  bool cyclic = false;
   Object* ob = nullptr;
   {
-    RecordScope scope(*this, memberDepth_, readDepth_, firstRecord_, topLevel,
-                      [](OIOin& s, int32_t n) { s.truncateReadTable(n); });
+    RecordScope scope(*this);
     ob = runReader(c);
+    cyclic = frames_[readDepth_ - 1].cyclic;
   }
+  bool entered = readCount() > entry;
   if (ob == nullptr) {
+    // The reader could not allocate the object; an entry made for it is gone.
+    if (entered) markDead(entry);
     failOutOfMemory();
     return nil();
   }
+  if (!entered) {
+    // Entering it failed for want of memory (reported): it cannot be
+    // referred to, and is dropped here rather than lost.
+    ob->release();
+    return nil();
+  }
+  Object* made = readAt(entry);
+  if (made != ob) {
+    // The reader answered another object in place of the one it built (a
+    // shared status for a plain one read back): the table holds what later
+    // references must find, and lets the built one go.
+    (*readTable_)[entry] = ob;
+    ob->addRef();
+    made->release();
+  }
+  if (cyclic && ob->refCount() > 0) {
+    if (cyclic_ == nullptr) cyclic_ = new (std::nothrow) IdentSet;
+    if (cyclic_ == nullptr || cyclic_->add(*ob) == nil()) failOutOfMemory();
+  }
   readItemEnd();
-  return ob;
+  return acceptedByReader(*ob, cyclic) ? ob : nil();
+}
+
+bool OIOin::enter(Object& ob) {
+  OrderedCltn& table = *readTable_;
+  // Grows by doubling: a large read would otherwise copy the table over and
+  // over in small steps.
+  if (table.size() == table.capacity() && table.reSize(static_cast<int32_t>(table.capacity()) *
+                                                       2) <= static_cast<int32_t>(table.size())) {
+    return false;
+  }
+  if (table.add(ob) == nil()) return false;
+  ob.addRef();
+  return true;
+}
+
+void OIOin::markDead(int32_t entry) {
+  if (entry >= 0 && entry < readCount()) (*readTable_)[entry] = nil();
+}
+
+void OIOin::finishRead() {
+  OrderedCltn& table = *readTable_;
+  int32_t kept = 0;
+  int32_t n = readCount();
+  for (int32_t i = 0; i < n; ++i) {
+    Object* ob = table[i];
+    if (ob == nil() || ob->refCount() < 0) continue;  // gone, or a shared static object
+    bool belongsToHolder = held_ != nullptr && held_->findObject(*ob) != nil();
+    // With only the table's reference left, the reader let the object go.
+    bool caller = !belongsToHolder && ob->refCount() > 1;
+    if (caller) table[kept++] = ob;
+    ob->release();
+  }
+  while (readCount() > kept) table.removeLast();
+  delete held_;
+  held_ = nullptr;
+  delete cyclic_;
+  cyclic_ = nullptr;
+}
+
+void OIOin::discardRead() {
+  OrderedCltn& table = *readTable_;
+  int32_t n = readCount();
+  // Every object the read made has the table's reference, and also its first
+  // reference unless a holder made by the same read took that over: both go
+  // here. What holders hold goes when they go, as their count drops. No entry
+  // can go before its own turn, since the table's reference keeps it.
+  for (int32_t i = 0; i < n; ++i) {
+    Object* ob = table[i];
+    if (ob == nil() || ob->refCount() < 0) continue;  // gone, or a shared static object
+    bool belongsToHolder = held_ != nullptr && held_->findObject(*ob) != nil();
+    if (!belongsToHolder) ob->release();
+    ob->release();
+  }
+  forgetLastRead();
+}
+
+void OIOin::forgetLastRead() {
+  while (readCount() > 0) readTable_->removeLast();
+  delete held_;
+  held_ = nullptr;
+  delete cyclic_;
+  cyclic_ = nullptr;
 }
 
 Object* OIOin::runReader(const Class& c) {
@@ -336,13 +485,59 @@ bool OIOinbin::hasReader(const Class& c) const {
   return c.readerBinary() != nullptr;
 }
 
-Object* OIOin::readObjectHeld() {
-  int32_t before = readCount();
-  Object* ob = readObject();
-  // A new object was entered at the position the table had before the read.
-  bool fresh = readCount() > before && readAt(before) == ob;
-  if (!fresh && ob != nil()) ob->addRef();
-  return ob;
+int64_t OIOin::bytesLeft() const {
+  return -1;
+}
+
+bool OIOin::checkCount(int64_t n, int64_t limit, const char* what) {
+  if (n < 0 || n > limit) {
+    failSyntax(what, std::to_string(n).c_str());
+    return false;
+  }
+  int64_t left = bytesLeft();
+  if (left >= 0 && n > left) {
+    // The input ends before the items it announces.
+    failEndOfInput();
+    return false;
+  }
+  return true;
+}
+
+int64_t OIOin::roomFor(int64_t n) const {
+  return bytesLeft() >= 0 || n <= kReadChunk ? n : kReadChunk;
+}
+
+char* OIOin::readNewChars(int64_t n, const char* what) {
+  if (!checkCount(n, INT32_MAX - 1, what)) return nullptr;
+  int64_t room = roomFor(n);
+  char* block = static_cast<char*>(allocate(static_cast<std::size_t>(room) + 1));
+  if (block == nullptr) return nullptr;
+  OnUnwind freeBlock([&block] { deallocate(block); });
+  int64_t got = 0;
+  while (got < n && severity() < kError) {
+    if (got == room) {
+      int64_t more = std::min(n, room * 2);
+      char* bigger = static_cast<char*>(allocate(static_cast<std::size_t>(more) + 1));
+      if (bigger == nullptr) break;
+      std::memcpy(bigger, block, static_cast<std::size_t>(got));
+      deallocate(block);
+      block = bigger;
+      room = more;
+    }
+    int64_t step = std::min(n, room) - got;
+    read(block + got, static_cast<std::size_t>(step));
+    got += step;
+  }
+  if (got < n || severity() >= kError) {
+    deallocate(block);
+    return nullptr;
+  }
+  block[n] = '\0';
+  return block;
+}
+
+void OIOin::elementsAreHashed() {
+  if (readDepth_ > 0) frames_[readDepth_ - 1].hashing = true;
 }
 
 int32_t OIOin::readCount() const {
@@ -351,10 +546,6 @@ int32_t OIOin::readCount() const {
 
 Object* OIOin::readAt(int32_t i) const {
   return readTable_->at(i);
-}
-
-void OIOin::truncateReadTable(int32_t n) {
-  while (readCount() > n) readTable_->removeLast();
 }
 
 // ---------------------------------------------------------------------------
@@ -516,12 +707,13 @@ void OIOout::enterMember(const Object& ob) {
 // ---------------------------------------------------------------------------
 // The object root's part of the protocols.
 
-// The root part of every reader constructor: a top-level object (the stream's
-// member depth was 0) is entered in the read table, so that later references
-// find it.
+// The root part of every reader constructor: the object of a record (the
+// stream's member depth was 0 inside a read) is entered in the read table, so
+// that later references find it; a member object read inline by its owner is
+// not.
 Object::Object(OIOin& stream) {
   startLife();
-  if (stream.memberDepth_++ == 0 && stream.readTable_->add(*this) == nil()) {
+  if (stream.memberDepth_++ == 0 && stream.readDepth_ > 0 && !stream.enter(*this)) {
     stream.failOutOfMemory();
   }
 }

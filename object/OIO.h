@@ -91,16 +91,61 @@ class OIOin {
   virtual void read(uint64_t* v, std::size_t n) = 0;
   virtual void read(float* v, std::size_t n) = 0;
   virtual void read(double* v, std::size_t n) = 0;
-  // Reads one object stored with storeOn and returns it: a new object (owned
-  // by the caller), an object read before (a reference), or nil(). Errors of
-  // the stream's content are framework errors (RDEOF, RDUNKCLASS, RDBADSIG,
-  // RDSYNERR) and answer nil() when the process goes on. The concrete stream
-  // decodes what marks an object (readItemHead, readItemEnd); the rest is
-  // common to every stream.
+  // Reads one object stored with storeOn and returns it, with every object it
+  // refers to: a new object, an object read before in the same top-level read
+  // (a reference), or nil(). The concrete stream decodes what marks an object
+  // (readItemHead, readItemEnd); the rest is common to every stream.
+  //
+  // Who owns what a top-level read (one not made by a reader constructor)
+  // makes: when it succeeds, readTable() lists the objects that belong to the
+  // caller, the answer first: the answer and every other object of the graph
+  // that no object of the graph holds (the elements of collections, the keys
+  // and values of pairs, which their containers do not own). An object that a
+  // reader keeps with readObjectHeld (a value's status) belongs to its holder
+  // instead. Releasing each listed object once frees the whole graph. The
+  // next top-level read starts a new table.
+  //
+  // Damaged input is a framework error (RDEOF, RDUNKCLASS, RDBADSIG, RDSYNERR,
+  // reported or raised) and an error status. A top-level read during which
+  // the stream's severity reached ERROR, or that a RAISE interrupted, answers
+  // nil() (or unwinds) having destroyed every object it made, and leaves the
+  // table empty. The stream refuses as damaged input: counts and lengths that
+  // the rest of the stream cannot hold, records nested deeper than
+  // kMaxReadDepth, and an element that leads into a cycle for a collection
+  // that hashes its elements. Memory is taken as the stored data arrives,
+  // never by a stored count alone.
   Object* readObject();
   // readObject for a holder that keeps what it reads: the answer carries one
-  // reference for the caller also when it is an object read before.
+  // reference for the caller also when it is an object read before (so a new
+  // object belongs to the holder, not to the caller of the top-level read).
   Object* readObjectHeld();
+  // Reads one object that the reader does not keep (for instance an element
+  // it has no room for) and lets it go.
+  void readAndDrop();
+
+  // The deepest nesting of records a read accepts.
+  static constexpr uint32_t kMaxReadDepth = 200;
+
+  // True when n (a count or length just read) is at least 0, at most limit
+  // and no more than the items the rest of the stream can hold (every stored
+  // item takes at least one byte). Otherwise answers false after reporting
+  // RDSYNERR(what, n), or RDEOF when the input ends before n items.
+  bool checkCount(int64_t n, int64_t limit, const char* what);
+  // How many of n checked items to make room for before they arrive: n when
+  // the stream knows that it holds them, otherwise at most kReadChunk, so that
+  // a reader grows its storage as the items come.
+  int64_t roomFor(int64_t n) const;
+  static constexpr int64_t kReadChunk = 4096;
+  // Reads a length-checked run of n characters into a new block of n + 1
+  // bytes from dv::allocate, NUL-terminated, growing the block as the
+  // characters arrive; the caller frees it with dv::deallocate. Null, with the
+  // status set, when n fails checkCount, memory runs out or the input ends.
+  char* readNewChars(int64_t n, const char* what);
+  // Called by the reader of a collection that hashes its elements as it adds
+  // them: such a collection cannot hold an element that leads into a cycle
+  // (hashing it would not end, or would reach an object not yet built), so
+  // the stream refuses one as damaged input.
+  void elementsAreHashed();
 
   // Sets the data version by the input rules; returns the version in force.
   int32_t setVersion(int32_t v);
@@ -121,7 +166,9 @@ class OIOin {
   int32_t closeMode() const { return closeMode_; }
   void setCloseMode(int32_t mode) { closeMode_ = mode; }
   uint32_t memberDepth() const { return memberDepth_; }
-  // Objects read so far, in reading order.
+  // During a top-level read, the objects it made so far, in reading order
+  // (references resolve against it); after one, the objects that belong to
+  // the caller (see readObject).
   const OrderedCltn& readTable() const { return *readTable_; }
 
   // Records an end of input or unreadable input: raises RDEOF and, when the
@@ -162,20 +209,47 @@ class OIOin {
   virtual Object* runReader(const Class& c);
   // Whether class c has a reader for this stream's form.
   virtual bool hasReader(const Class& c) const;
-
-  // The read table, for the concrete streams' references.
-  int32_t readCount() const;
-  Object* readAt(int32_t i) const;
-  // Forgets the entries from position n on (objects a failed read left there).
-  void truncateReadTable(int32_t n);
+  // How many bytes the rest of the input holds; -1 when the stream cannot
+  // tell (the default).
+  virtual int64_t bytesLeft() const;
 
   uint32_t memberDepth_ = 0;
 
  private:
   friend class Object;  // the reader constructors of the root part
 
+  // A record whose reader is running.
+  struct Frame {
+    int32_t entry;  // its read-table position; -1 when it has none
+    bool hashing;   // its reader hashes the elements it adds
+    bool cyclic;    // it lies on a cycle or leads into one
+  };
+
+  // One object of the stream with its references, at any depth; *fresh tells
+  // whether it is a new one.
+  Object* readItem(bool* fresh);
+  Object* readTopLevel(bool* fresh);
   // Reads the contents of a record of class c.
-  Object* readRecord(const Class& c, bool topLevel);
+  Object* readRecord(const Class& c);
+  // Resolves a reference to record `index` of this top-level read.
+  Object* resolveReference(int64_t index, const std::string& text);
+  // Refuses ob for a hashing reader when it leads into a cycle.
+  bool acceptedByReader(const Object& ob, bool cyclic);
+  // The position in frames_ of the record under construction at read-table
+  // position entry, or -1.
+  int32_t frameOf(int32_t entry) const;
+  // Enters a new object in the read table (with a reference held by the
+  // table until the top-level read ends); false when there is no room.
+  bool enter(Object& ob);
+  // The end of a top-level read: hands over to the caller (finishRead) or
+  // destroys what the read made (discardRead).
+  void finishRead();
+  void discardRead();
+  void forgetLastRead();
+  // Marks entry as gone (its construction was unwound).
+  void markDead(int32_t entry);
+  int32_t readCount() const;
+  Object* readAt(int32_t i) const;
 
   Startup startup_;
   StreamStatus status_;
@@ -183,8 +257,14 @@ class OIOin {
   OrderedCltn* readTable_;
   int32_t dataFormat_ = kOIOFormatNew;
   int32_t version_ = kOIOCurrentVersion;
-  uint32_t readDepth_ = 0;   // readObject calls in progress
-  int32_t firstRecord_ = 0;  // read-table index of the current top-level record
+  // The records being read, innermost last.
+  Frame frames_[kMaxReadDepth];
+  uint32_t readDepth_ = 0;
+  // Of the current top-level read: objects a holder took over (they do not
+  // belong to the caller), and finished objects that lie on or lead into a
+  // cycle. Made on first use.
+  IdentSet* held_ = nullptr;
+  IdentSet* cyclic_ = nullptr;
 };
 
 // The binary-form input stream: the same protocol, its own reader slot.

@@ -1,6 +1,7 @@
 // The text and binary object streams.
 #include "object/OIOStreams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -31,6 +32,25 @@ constexpr int32_t kMaxClassName = 255;
 
 bool isSpace(int c) {
   return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
+
+// Where the input of in ends, for an input that can seek; -1 otherwise.
+int64_t inputEnd(std::istream& in) {
+  std::streambuf* buf = in.rdbuf();
+  if (buf == nullptr) return -1;
+  std::streampos here = buf->pubseekoff(0, std::ios::cur, std::ios::in);
+  if (here == std::streampos(-1)) return -1;
+  std::streampos end = buf->pubseekoff(0, std::ios::end, std::ios::in);
+  buf->pubseekpos(here, std::ios::in);
+  return end == std::streampos(-1) ? -1 : static_cast<int64_t>(end);
+}
+
+// The bytes between the read position of in and end (from inputEnd).
+int64_t inputLeft(std::istream& in, int64_t end) {
+  if (end < 0) return -1;
+  std::streampos here = in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
+  if (here == std::streampos(-1)) return -1;
+  return std::max<int64_t>(0, end - static_cast<int64_t>(here));
 }
 
 template <class T>
@@ -127,7 +147,7 @@ void TextOIOout::storeObject(const Object& ob) {
 // ---------------------------------------------------------------------------
 // Text input
 
-TextOIOin::TextOIOin(std::istream& in) : in_(in) {
+TextOIOin::TextOIOin(std::istream& in) : in_(in), end_(inputEnd(in)) {
   buildRegistry();
   readHeader();
 }
@@ -251,6 +271,10 @@ void TextOIOin::readItemHead(ItemHead* head) {
   if (severity() < kError) head->kind = ItemHead::kRecord;
 }
 
+int64_t TextOIOin::bytesLeft() const {
+  return inputLeft(in_, end_);
+}
+
 void TextOIOin::readItemEnd() {
   std::string token;
   if (nextToken(&token) && token != std::string(1, kRecordClose)) {
@@ -341,7 +365,7 @@ void BinaryOIOout::storeObject(const Object& ob) {
 // ---------------------------------------------------------------------------
 // Binary input
 
-BinaryOIOin::BinaryOIOin(std::istream& in) : in_(in) {
+BinaryOIOin::BinaryOIOin(std::istream& in) : in_(in), end_(inputEnd(in)) {
   buildRegistry();
   readHeader();
 }
@@ -443,6 +467,10 @@ void BinaryOIOin::readItemHead(ItemHead* head) {
   if (!bytes(&head->name[0], head->name.size())) return;
   read(&head->signature, 1);
   if (severity() < kError) head->kind = ItemHead::kRecord;
+}
+
+int64_t BinaryOIOin::bytesLeft() const {
+  return inputLeft(in_, end_);
 }
 
 void BinaryOIOin::readItemEnd() {

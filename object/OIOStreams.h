@@ -82,6 +82,7 @@ class TextOIOin : public OIOin {
  protected:
   void readItemHead(ItemHead* head) override;
   void readItemEnd() override;
+  int64_t bytesLeft() const override;
 
  private:
   // The next blank-ended token, after leading white space; false at the end
@@ -90,6 +91,7 @@ class TextOIOin : public OIOin {
   template <class T>
   void readIntegers(T* v, std::size_t n, const char* what);
   std::istream& in_;
+  int64_t end_;  // where the input ends, or -1 when it cannot tell
 };
 
 class BinaryOIOout : public OIOoutbin {
@@ -132,11 +134,13 @@ class BinaryOIOin : public OIOinbin {
  protected:
   void readItemHead(ItemHead* head) override;
   void readItemEnd() override;
+  int64_t bytesLeft() const override;
 
  private:
   // Reads n bytes; false (after reporting the end of input) when they are not there.
   bool bytes(void* p, std::size_t n);
   std::istream& in_;
+  int64_t end_;
 };
 
 }  // namespace dv

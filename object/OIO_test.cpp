@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -30,13 +31,18 @@
 #include "object/Set.h"
 #include "object/SortedCltn.h"
 #include "object/String.h"
+#include "tests/support/DamagedRead.h"
 #include "tests/support/ProcessCapture.h"
 #include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {
 
+using testing::DamagedRead;
+using testing::readDamaged;
 using testing::readFrom;
+using testing::ReadMode;
+using testing::releaseRead;
 using testing::roundTrip;
 using testing::runInChild;
 
@@ -582,6 +588,151 @@ TEST(OIOTest, ClassesThatCannotBeReadRefuse) {
   EXPECT_EQ(
       0u, collection.err.find("NIHCL: fatal: [RDABSTCLASS] Tried to read object of abstract class "
                               "Collection\n"));
+}
+
+// The signature of class T as a record writes it.
+template <class T>
+std::string sig() {
+  return std::to_string(T::desc().signature());
+}
+
+// One record of the text form: "{Name signature fields".
+template <class T>
+std::string rec(const std::string& fields) {
+  return "{" + std::string(T::desc().name()) + " " + sig<T>() + " " + fields;
+}
+
+std::string textStream(const std::string& records) {
+  return "2 6 \n" + records;
+}
+
+// Every way of surviving a read error must leave the same outcome: nil, an
+// error status, an empty table and only read errors raised; leaks show under
+// LeakSanitizer, and allocations sized by a stored count under AddressSanitizer.
+void expectRefused(const std::string& name, const std::string& bytes, bool binary) {
+  for (ReadMode mode : {ReadMode::kReported, ReadMode::kRaised}) {
+    for (bool seekable : {true, false}) {
+      DamagedRead r = readDamaged(bytes, binary, mode, seekable);
+      std::string where = name + (mode == ReadMode::kRaised ? " raised" : " reported") +
+                          (seekable ? " seekable" : " one-way");
+      EXPECT_TRUE(r.answeredNil) << where;
+      EXPECT_GE(r.severity, kError) << where;
+      EXPECT_EQ(0, r.kept) << where;
+      EXPECT_TRUE(testing::isReadError(r.error)) << where << ": error " << std::hex << r.error;
+    }
+  }
+}
+
+TEST(OIODamageTest, CountsAndLengthsBeyondTheInputAllocateNothingAndFail) {
+  expectRefused("huge set", textStream(rec<Set>("600000000 } ")), false);
+  expectRefused("huge identity dictionary", textStream(rec<IdentDict>("268435456 } ")), false);
+  expectRefused("huge ordered", textStream(rec<OrderedCltn>("2000000000 } ")), false);
+  expectRefused("huge sorted", textStream(rec<SortedCltn>("2000000000 } ")), false);
+  expectRefused("huge array", textStream(rec<ArrayOb>("2000000000 } ")), false);
+  expectRefused("longest string", textStream(rec<String>("2147483647 x")), false);
+  expectRefused("negative count", textStream(rec<Set>("-1 } ")), false);
+  // Some elements arrive, then the input ends.
+  expectRefused("ordered cut short",
+                textStream(rec<OrderedCltn>("2000000000 " + rec<Integer>("1 } "))), false);
+  expectRefused("array cut short",
+                textStream(rec<ArrayOb>("300000 " + rec<Integer>("1 } ") + "~ ~ ")), false);
+}
+
+TEST(OIODamageTest, HashedCollectionsRefuseCyclesAndWrongElements) {
+  // A set holding itself, directly and through a pair of sets.
+  expectRefused("set in itself", textStream(rec<Set>("1 @0 } ")), false);
+  expectRefused("set through set", textStream(rec<Set>("1 " + rec<Set>("1 @0 } ") + "} ")), false);
+  expectRefused("inner set in itself", textStream(rec<Set>("1 " + rec<Set>("1 @1 } ") + "} ")),
+                false);
+  // A sequence that holds itself is fine alone, but no hashed collection may
+  // hold it: hashing it would never end.
+  std::string selfHolding = rec<OrderedCltn>("1 @1 } ");
+  expectRefused("cyclic element", textStream(rec<Set>("1 " + selfHolding + "} ")), false);
+  expectRefused("cyclic element read before",
+                textStream(rec<OrderedCltn>("2 " + selfHolding + rec<Set>("1 @1 } ") + "} ")),
+                false);
+  expectRefused("dictionary key back to it",
+                textStream(rec<Dictionary>("1 " + rec<Assoc>("@0 ~ } ") + "} ")), false);
+  expectRefused("identity set in itself", textStream(rec<IdentSet>("1 @0 } ")), false);
+  // Elements a dictionary or a key-sorted collection cannot use.
+  expectRefused("dictionary of an integer",
+                textStream(rec<Dictionary>("1 " + rec<Integer>("1 } ") + "} ")), false);
+  expectRefused("identity dictionary of a string",
+                textStream(rec<IdentDict>("1 " + rec<String>("1 x} ") + "} ")), false);
+  expectRefused("key-sorted of an integer",
+                textStream(rec<KeySortCltn>("1 " + rec<Integer>("1 } ") + "} ")), false);
+
+  // A cycle that no hashed collection looks into still reads back.
+  std::stringstream ok(
+      textStream(rec<OrderedCltn>("2 " + rec<Set>("1 " + rec<Integer>("7 } ") + "} ") + "@0 } ")));
+  TextOIOin in(ok);
+  OrderedCltn* back = static_cast<OrderedCltn*>(in.readObject());
+  ASSERT_EQ(0, in.severity()) << in.messageText();
+  EXPECT_EQ(back, back->at(1));
+  EXPECT_EQ(3u, in.readTable().size());  // the sequence, the set and the integer
+  releaseRead(in);
+}
+
+TEST(OIODamageTest, FailedReadsDestroyWhatTheyMade) {
+  // A record whose contents read but whose end is wrong.
+  expectRefused("bad end", textStream(rec<Integer>("1 ] ")), false);
+  // Objects finished before the failure in the same read.
+  expectRefused("unknown class after elements",
+                textStream(rec<OrderedCltn>("3 " + rec<Integer>("1 } ") + rec<String>("2 ab} ") +
+                                            "{Nope 1 } } ")),
+                false);
+  expectRefused("bad reference",
+                textStream(rec<OrderedCltn>("2 " + rec<Integer>("1 } ") + "@9 } ")), false);
+  expectRefused("pair cut short", textStream(rec<Assoc>(rec<String>("1 k} "))), false);
+  // Nesting deeper than a read accepts.
+  std::string deep;
+  for (uint32_t i = 0; i <= OIOin::kMaxReadDepth; ++i) deep += rec<OrderedCltn>("1 ");
+  expectRefused("too deep", textStream(deep), false);
+}
+
+TEST(OIODamageTest, BinaryFormRefusesTheSameDamage) {
+  // Made by storing real objects, then changing the stored count in place.
+  OrderedCltn c;
+  Integer one(1);
+  c.add(one);
+  std::string bytes;
+  releaseAll(roundTrip(c, true, &bytes));
+  // Header (8 bytes), 'O', the name's length and name, the signature, then the count.
+  std::size_t count = 8 + 1 + 4 + std::strlen("OrderedCltn") + 4;
+  std::string huge = bytes;
+  huge.replace(count, 4, std::string("\x77\x35\x94\x00", 4));  // 2000000000
+  expectRefused("binary huge count", huge, true);
+  std::string tooDeep = bytes.substr(0, 8);
+  for (uint32_t i = 0; i <= OIOin::kMaxReadDepth; ++i) tooDeep += bytes.substr(8, count - 8 + 4);
+  expectRefused("binary too deep", tooDeep, true);
+}
+
+TEST(OIODamageTest, AReadThatGoesThroughHandsItsObjectsToTheCaller) {
+  // A pair read twice by reference: the caller gets each object once.
+  Integer key(1);
+  String value("v");
+  Assoc pair(key, value);
+  OrderedCltn c;
+  c.add(pair);
+  c.add(pair);
+  c.add(key);
+  std::stringstream buffer;
+  {
+    TextOIOout out(buffer);
+    c.storeOn(out);
+    c.storeOn(out);  // a second top-level object starts a new table
+  }
+  TextOIOin in(buffer);
+  Object* first = in.readObject();
+  ASSERT_EQ(0, in.severity());
+  EXPECT_EQ(first, in.readTable().at(0));
+  EXPECT_EQ(4u, in.readTable().size());  // the sequence, the pair, its key and its value
+  releaseRead(in);
+  Object* second = in.readObject();
+  ASSERT_EQ(0, in.severity());
+  EXPECT_EQ(4u, in.readTable().size());
+  EXPECT_TRUE(second->isEqual(c));
+  releaseRead(in);
 }
 
 }  // namespace

@@ -242,16 +242,29 @@ uint32_t OrderedCltn::hash() const {
 
 // Stored as the count, then every element in order. Reading appends them in
 // that order, which also keeps a sorted collection's order.
-OrderedCltn::OrderedCltn(OIOin& stream) : SeqCltn(stream), contents_(kDefaultCapacity) {
+OrderedCltn::OrderedCltn(OIOin& stream) : OrderedCltn(stream, nullptr) {}
+
+OrderedCltn::OrderedCltn(OIOin& stream, const Class* elementClass)
+    : SeqCltn(stream), contents_(kDefaultCapacity) {
   int32_t n = 0;
   stream >> n;
-  if (n < 0) {
-    stream.failSyntax("an element count", std::to_string(n).c_str());
-    return;
+  if (!stream.checkCount(n, INT32_MAX, "an element count")) return;
+  if (n > kDefaultCapacity) contents_.reSize(static_cast<int32_t>(stream.roomFor(n)));
+  for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
+    Object* ob = stream.readObject();
+    if (elementClass != nullptr && ob != nil() && !ob->isKindOf(*elementClass)) {
+      stream.failSyntax(elementClass->name(), ob->className());
+      return;
+    }
+    // The storage grows by doubling up to the stored count as the elements
+    // arrive.
+    int32_t room = static_cast<int32_t>(contents_.size());
+    if (endIndex_ == room && contents_.reSize(room < n / 2 ? room * 2 : n) < 0) {
+      stream.failOutOfMemory();
+      return;
+    }
+    insertAt(endIndex_, *ob);
   }
-  if (n > kDefaultCapacity) contents_.reSize(n);
-  for (int32_t i = 0; i < n && stream.severity() < kError; ++i)
-    insertAt(endIndex_, *stream.readObject());
 }
 
 void OrderedCltn::storer(OIOout& stream) const {

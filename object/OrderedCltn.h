@@ -81,6 +81,8 @@ class OrderedCltn : public SeqCltn {
  protected:
   // Inserts without the checks a subclass may add to addAtIndex.
   Object* insertAt(int32_t k, Object& ob);
+  // The reader of a subclass whose elements must be instances of elementClass.
+  OrderedCltn(OIOin& stream, const Class* elementClass);
 
  private:
   int32_t endIndex_ = 0;

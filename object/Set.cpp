@@ -7,6 +7,7 @@
 
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
+#include "object/Exception.h"
 #include "object/Iterator.h"
 #include "object/Nil.h"
 #include "object/OIO.h"
@@ -54,15 +55,19 @@ const Class& IdentSet::desc() {
   return d;
 }
 
-Set::Set(int32_t size) : contents_(int32_t{1} << bitsFor(size < 1 ? 1 : size)) {
+Set::Set(int32_t size)
+    : contents_(int32_t{1} << bitsFor(size < 1          ? 1
+                                      : size > kMaxSize ? kMaxSize
+                                                        : size)) {
   if (size < 1) {
     setError(nihcl::ALLOCSIZE, kDefaultSeverity, this, "Set::Set");
     size = 1;
   }
-  setSizing(size);
+  setSizing(size > kMaxSize ? kMaxSize : size);
 }
 
 void Set::setSizing(int32_t size) {
+  assert(size <= kMaxSize);
   nbits_ = bitsFor(size);
   mask_ = (int32_t{1} << nbits_) - 1;
 }
@@ -150,6 +155,11 @@ Object* Set::findObject(const Object& ob) const {
 
 int32_t Set::reSize(int32_t n) {
   if (n <= count_) return n;
+  if (n > kMaxSize) {
+    // The table would outgrow what a 32-bit slot index reaches.
+    if (count_ >= kMaxSize) return count_;
+    n = kMaxSize;
+  }
   int32_t slots = int32_t{1} << bitsFor(n);
   if (count_ == 0) {
     if (contents_.reSize(slots) < 0) return count_;
@@ -282,17 +292,31 @@ IdentSet::IdentSet(OIOin& stream) : Set(stream, DeferRead{}) {
   readElements(stream);
 }
 
-void Set::readElements(OIOin& stream) {
+void Set::readElements(OIOin& stream, const Class* elementClass) {
+  stream.elementsAreHashed();
   int32_t n = 0;
   stream >> n;
-  if (n < 0) {
-    stream.failSyntax("an element count", std::to_string(n).c_str());
-    return;
-  }
-  if (n > 0) reSize(n);
+  if (!stream.checkCount(n, kMaxSize, "an element count")) return;
+  // The table grows with the elements as they arrive (add doubles it).
+  if (n > 0) reSize(static_cast<int32_t>(stream.roomFor(n)));
   for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
     Object* ob = stream.readObject();
-    if (ob != nil()) add(*ob);
+    if (ob == nil()) continue;
+    if (elementClass != nullptr && !ob->isKindOf(*elementClass)) {
+      stream.failSyntax(elementClass->name(), ob->className());
+      return;
+    }
+    // Probing compares the new element with those it meets; some classes
+    // refuse to be compared with others ([BADARGCLM]), which for stored
+    // elements means damaged input, not a reason to end the process.
+    int32_t refused = catchRegion([&] {
+      ExceptionAction incomparable(nihcl::BADARGCLM);
+      add(*ob);
+    });
+    if (refused != 0) {
+      stream.failSyntax("elements that compare with each other", ob->className());
+      return;
+    }
   }
 }
 

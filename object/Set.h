@@ -19,6 +19,8 @@ class Set : public Collection {
 
  public:
   static constexpr int32_t kDefaultSize = 16;
+  // The most elements a set is sized for: its table then has 2^30 slots.
+  static constexpr int32_t kMaxSize = int32_t{1} << 29;
 
   // Room for size elements before the table grows: the table has 2^nbits
   // slots, nbits being the bits of size, one more when size is not a power of
@@ -74,7 +76,9 @@ class Set : public Collection {
   // elements in their own body, where add and the probe are already theirs.
   struct DeferRead {};
   Set(OIOin& stream, DeferRead);
-  void readElements(OIOin& stream);
+  // Reads the count and the elements; an element that is no instance of
+  // elementClass (when given) is damaged input.
+  void readElements(OIOin& stream, const Class* elementClass = nullptr);
 
   ArrayOb& contents() { return contents_; }
   const ArrayOb& contents() const { return contents_; }

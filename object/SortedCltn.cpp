@@ -107,6 +107,9 @@ Object* SortedCltn::shallowCopy() const {
 
 SortedCltn::SortedCltn(OIOin& stream) : OrderedCltn(stream) {}
 
+SortedCltn::SortedCltn(OIOin& stream, const Class* elementClass)
+    : OrderedCltn(stream, elementClass) {}
+
 void SortedCltn::storer(OIOout& stream) const {
   OrderedCltn::storer(stream);
 }

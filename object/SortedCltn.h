@@ -42,6 +42,10 @@ class SortedCltn : public OrderedCltn {
   OrderedCltn* operator&(const SeqCltn& other) const override;
 
   Object* shallowCopy() const override;
+
+ protected:
+  // The reader of a subclass whose elements must be instances of elementClass.
+  SortedCltn(OIOin& stream, const Class* elementClass);
 };
 
 }  // namespace dv

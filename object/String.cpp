@@ -1,6 +1,7 @@
 // The character string object.
 #include "object/String.h"
 
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -52,6 +53,7 @@ String::~String() {
 
 bool String::reserve(int32_t n) {
   if (n < allocation_) return true;
+  if (n < 0 || n == INT32_MAX) return false;  // no room for the terminator
   int32_t size = n + 1;
   char* block = static_cast<char*>(allocate(static_cast<std::size_t>(size)));
   if (block == nullptr) return false;
@@ -149,22 +151,11 @@ uint32_t String::capacity() const {
 String::String(OIOin& stream) : Object(stream), p_(emptyText) {
   int32_t n = 0;
   stream >> n;
-  if (n < 0) {
-    stream.failSyntax("a string length", std::to_string(n).c_str());
-    return;
-  }
   if (n == 0) return;
-  if (!reserve(n)) {
-    stream.failOutOfMemory();
-    // The characters are read and dropped, so that the stream stays in step.
-    for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
-      char c;
-      stream.read(&c, 1);
-    }
-    return;
-  }
-  stream.read(p_, static_cast<std::size_t>(n));
-  p_[n] = '\0';
+  char* text = stream.readNewChars(n, "a string length");
+  if (text == nullptr) return;
+  p_ = text;
+  allocation_ = n + 1;
   length_ = n;
 }
 

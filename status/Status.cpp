@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "object/Allocation.h"
+#include "object/Exception.h"
 #include "object/OIO.h"
 #include "object/Registry.h"
 
@@ -134,6 +135,32 @@ void registerErrorStatusPrototype(const Class&) {
   registerPrototype(&errorStatusPrototype(), ErrorStatus::kStreamTypeNumber);
 }
 
+// A plain success or null status read back is the shared one again, so that
+// comparisons with the shared statuses by identity hold after a round trip:
+// the record is read (the stream stays in step) and the stream hands out the
+// shared status in place of the one built, for this reference and every later
+// one to the record.
+template <class T>
+Object* readShared(OIOin& stream, const Status* shared) {
+  T* built = new (std::nothrow) T(stream);
+  if (built == nullptr) return nullptr;
+  built->release();
+  return const_cast<Status*>(shared);
+}
+
+Object* readSuccessText(OIOin& stream) {
+  return readShared<Status>(stream, successStatus());
+}
+Object* readSuccessBinary(OIOinbin& stream) {
+  return readShared<Status>(stream, successStatus());
+}
+Object* readNullText(OIOin& stream) {
+  return readShared<NullStatus>(stream, nullStatus());
+}
+Object* readNullBinary(OIOinbin& stream) {
+  return readShared<NullStatus>(stream, nullStatus());
+}
+
 }  // namespace
 
 const char* statusSeverityName(int severity) {
@@ -156,8 +183,7 @@ const Class& Status::desc() {
   static const Class* const bases[] = {&Object::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("Status", bases, none, none, 1, Class::kIdent, sizeof(Status),
-                       &readObjectText<Status>, &readObjectBinary<Status>, nullptr,
-                       &registerStatusPrototype);
+                       &readSuccessText, &readSuccessBinary, nullptr, &registerStatusPrototype);
   return d;
 }
 
@@ -244,8 +270,7 @@ const Class& NullStatus::desc() {
   static const Class* const bases[] = {&Status::desc(), nullptr};
   static const Class* const none[] = {nullptr};
   static const Class d("NullStatus", bases, none, none, 1, Class::kIdent, sizeof(NullStatus),
-                       &readObjectText<NullStatus>, &readObjectBinary<NullStatus>, nullptr,
-                       &registerNullStatusPrototype);
+                       &readNullText, &readNullBinary, nullptr, &registerNullStatusPrototype);
   return d;
 }
 
@@ -440,24 +465,6 @@ void NullStatus::storer(OIOout&) const {}
 
 namespace {
 
-// Reads a stored text of n characters into a new block; null (with the
-// characters skipped) when n is below 1 or the block cannot be had.
-char* readStoredText(OIOin& stream, int32_t n) {
-  if (n < 1) return nullptr;
-  char* text = static_cast<char*>(allocate(static_cast<std::size_t>(n) + 1));
-  if (text == nullptr) {
-    stream.failOutOfMemory();
-    for (int32_t i = 0; i < n && stream.severity() < kError; ++i) {
-      char c;
-      stream.read(&c, 1);
-    }
-    return nullptr;
-  }
-  stream.read(text, static_cast<std::size_t>(n));
-  text[n] = '\0';
-  return text;
-}
-
 void storeText(OIOout& stream, const char* text) {
   int32_t n = text != nullptr ? static_cast<int32_t>(std::strlen(text)) : 0;
   stream << n;
@@ -468,15 +475,25 @@ void storeText(OIOout& stream, const char* text) {
 
 ErrorStatus::ErrorStatus(OIOin& stream) : Status(stream) {
   int32_t flag = 0;
-  int32_t length = 0;
   stream >> code_ >> flag >> externError_;
   nullFlag_ = flag != 0;
-  stream >> length;
-  facilityName_ = readStoredText(stream, length);
+  // A text holds what its characters read as a C string: one that reads as
+  // empty (a stored NUL) is absent, as the storer would have written it.
+  auto readText = [&stream]() -> char* {
+    int32_t length = 0;
+    stream >> length;
+    char* text = length != 0 ? stream.readNewChars(length, "a text length") : nullptr;
+    if (text != nullptr && text[0] == '\0') {
+      deallocate(text);
+      text = nullptr;
+    }
+    return text;
+  };
+  facilityName_ = readText();
   if (facilityName_ == nullptr) facilityName_ = copyText(kUnknownFacilityName);
-  stream >> length;
-  message_ = readStoredText(stream, length);
-  if (message_ == nullptr && length < 1) {
+  OnUnwind freeTexts([this] { deallocate(facilityName_); });
+  message_ = readText();
+  if (message_ == nullptr && stream.severity() < kError) {
     message_ =
         facilityMessage(facilityName_ != nullptr ? facilityName_ : kUnknownFacilityName, code_);
   }
