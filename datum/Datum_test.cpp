@@ -471,19 +471,8 @@ TEST_P(DatumStreams, StatusesComeBackAsTheSharedOnes) {
 // through *in.
 std::unique_ptr<OIOin> storeAndRead(const Object& ob, bool binary, int32_t version,
                                     std::stringstream* buffer, Object** back) {
-  if (binary) {
-    BinaryOIOout out(*buffer, version);
-    ob.storeOn(static_cast<OIOoutbin&>(out));
-  } else {
-    TextOIOout out(*buffer, version);
-    ob.storeOn(out);
-  }
-  std::unique_ptr<OIOin> in;
-  if (binary) {
-    in = std::make_unique<BinaryOIOin>(*buffer);
-  } else {
-    in = std::make_unique<TextOIOin>(*buffer);
-  }
+  ob.storeOn(*testing::openOut(*buffer, binary, version));
+  std::unique_ptr<OIOin> in = testing::openIn(*buffer, binary);
   *back = in->readObject();
   EXPECT_EQ(0, in->severity()) << in->messageText();
   return in;

@@ -16,6 +16,7 @@
 
 #include "dv/dv.h"
 #include "tests/support/DamagedRead.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace {
@@ -403,21 +404,12 @@ class GraphComparer {
 // Stores root at version through one form, reads it back and compares.
 void roundTrip(uint32_t seed, const Object& root, bool binary, int32_t version) {
   std::stringstream buffer;
-  if (binary) {
-    BinaryOIOout out(buffer, version);
-    root.storeOn(static_cast<OIOoutbin&>(out));
-    ASSERT_EQ(0, out.severity());
-  } else {
-    TextOIOout out(buffer, version);
-    root.storeOn(out);
-    ASSERT_EQ(0, out.severity());
+  {
+    std::unique_ptr<OIOout> out = testing::openOut(buffer, binary, version);
+    root.storeOn(*out);
+    ASSERT_EQ(0, out->severity());
   }
-  std::unique_ptr<OIOin> in;
-  if (binary) {
-    in = std::make_unique<BinaryOIOin>(buffer);
-  } else {
-    in = std::make_unique<TextOIOin>(buffer);
-  }
+  std::unique_ptr<OIOin> in = testing::openIn(buffer, binary);
   Object* back = in->readObject();
   std::string where = "seed " + std::to_string(seed) + (binary ? " binary" : " text") +
                       " version " + std::to_string(version);

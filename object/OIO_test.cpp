@@ -407,12 +407,7 @@ TEST(OIOTest, SingleValuesAndReadUntil) {
   for (bool binary : {false, true}) {
     std::stringstream buffer;
     {
-      std::unique_ptr<OIOout> out;
-      if (binary) {
-        out.reset(new BinaryOIOout(buffer));
-      } else {
-        out.reset(new TextOIOout(buffer));
-      }
+      std::unique_ptr<OIOout> out = testing::openOut(buffer, binary);
       *out << 'a' << static_cast<char>(0xE9) << ';' << true << int16_t{-7} << uint16_t{65535}
            << int32_t{-2147483647 - 1} << uint32_t{4294967295u} << int64_t{-5} << 1.5f << 0.1
            << "text";

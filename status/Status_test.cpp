@@ -645,14 +645,8 @@ TEST_P(StatusStreamForms, ErrorStatusWithoutTextsReadsBackTheDefaults) {
   // Stored by hand: a code, no facility, no message.
   std::stringstream buffer;
   {
-    std::unique_ptr<OIOout> out;
-    if (binary) {
-      out.reset(new BinaryOIOout(buffer));
-    } else {
-      out.reset(new TextOIOout(buffer));
-    }
     ErrorStatus plain;
-    plain.storeOn(*out);
+    plain.storeOn(*testing::openOut(buffer, binary));
   }
   std::string bytes = buffer.str();
   ErrorStatus* back = static_cast<ErrorStatus*>(readFrom(bytes, binary));

@@ -18,6 +18,7 @@
 #include "object/Nil.h"
 #include "object/OIOStreams.h"
 #include "object/OrderedCltn.h"
+#include "tests/support/RoundTrip.h"
 
 namespace dv {
 namespace testing {
@@ -72,12 +73,7 @@ inline DamagedRead readDamaged(const std::string& bytes, bool binary, ReadMode m
   OneWayBuffer oneWay(bytes);
   std::istream oneWayInput(&oneWay);
   std::istream& input = seekable ? static_cast<std::istream&>(seekableInput) : oneWayInput;
-  std::unique_ptr<OIOin> in;
-  if (binary) {
-    in = std::make_unique<BinaryOIOin>(input);
-  } else {
-    in = std::make_unique<TextOIOin>(input);
-  }
+  std::unique_ptr<OIOin> in = openIn(input, binary);
   Object* answer = nullptr;
   if (mode == ReadMode::kRaised) {
     ExceptionAction eof(nihcl::RDEOF);

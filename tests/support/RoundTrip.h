@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -15,39 +16,34 @@
 namespace dv {
 namespace testing {
 
+// An output stream of the chosen form over out, at version (-1: the current).
+inline std::unique_ptr<OIOout> openOut(std::ostream& out, bool binary, int32_t version = -1) {
+  if (binary) return std::make_unique<BinaryOIOout>(out, version);
+  return std::make_unique<TextOIOout>(out, version);
+}
+
+// An input stream of the chosen form over in.
+inline std::unique_ptr<OIOin> openIn(std::istream& in, bool binary) {
+  if (binary) return std::make_unique<BinaryOIOin>(in);
+  return std::make_unique<TextOIOin>(in);
+}
+
 // Writes ob with storeOn through the chosen stream kind and reads it back;
 // the stored bytes go to *bytes when it is given.
 inline Object* roundTrip(const Object& ob, bool binary, std::string* bytes = nullptr) {
   std::stringstream buffer;
-  if (binary) {
-    BinaryOIOout out(buffer);
-    ob.storeOn(static_cast<OIOoutbin&>(out));
-  } else {
-    TextOIOout out(buffer);
-    ob.storeOn(out);
-  }
+  ob.storeOn(*openOut(buffer, binary));
   if (bytes != nullptr) *bytes = buffer.str();
-  if (binary) {
-    BinaryOIOin in(buffer);
-    Object* back = in.readObject();
-    EXPECT_EQ(0, in.severity()) << in.messageText();
-    return back;
-  }
-  TextOIOin in(buffer);
-  Object* back = in.readObject();
-  EXPECT_EQ(0, in.severity()) << in.messageText();
+  std::unique_ptr<OIOin> in = openIn(buffer, binary);
+  Object* back = in->readObject();
+  EXPECT_EQ(0, in->severity()) << in->messageText();
   return back;
 }
 
 // Reads one object from raw stream bytes.
 inline Object* readFrom(const std::string& bytes, bool binary) {
   std::stringstream buffer(bytes);
-  if (binary) {
-    BinaryOIOin in(buffer);
-    return in.readObject();
-  }
-  TextOIOin in(buffer);
-  return in.readObject();
+  return openIn(buffer, binary)->readObject();
 }
 
 }  // namespace testing
