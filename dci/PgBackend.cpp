@@ -95,7 +95,7 @@ const char* stateFor(const char* sqlstate) {
       {"23", state::kConstraint},          // integrity constraint violation
       {"24", state::kCursorState},         // invalid cursor state
       {"25", state::kTransactionState},    // invalid transaction state
-      {"28", state::kAuthorization},       // invalid authorization specification
+      {"28", state::kAuthorization},       // the authorization is not valid
       {"42", state::kSyntax},              // syntax error or access rule violation
       {"3D", state::kNoDataSource},        // invalid catalog (database) name
       {"01", state::kGeneralWarning},      // warning
