@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "datum/Datum.h"
+#include "fuzz/Targets.h"
 #include "object/Collection.h"
 #include "object/ErrorCodes.h"
 #include "object/ErrorFacility.h"
@@ -95,9 +96,7 @@ std::string excerpt(const std::string& data) {
 }
 
 [[noreturn]] void violated(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "oio fuzz: check failed: %s\n%s\n", what, detail.c_str());
-  std::fflush(stderr);
-  __builtin_trap();
+  fuzz::violated(what, detail.c_str());
 }
 
 // What ended a read: the code it raised, or the stream's status.

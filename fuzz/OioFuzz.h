@@ -1,7 +1,5 @@
-// The fuzzing entry of the two object-stream readers, shared by the libFuzzer
-// targets (fuzz/oio_text_fuzz.cpp, fuzz/oio_binary_fuzz.cpp) and the replay
-// program of the test suite (fuzz/replay), so that an input that fails under
-// the fuzzer fails the same way in a plain build.
+// The fuzzing entry of the two object-stream readers, the targets oio_text and
+// oio_binary (see fuzz/Targets.h).
 //
 // One input is the bytes of an object stream: the header, then top-level
 // objects. They are read one by one with readObject, with the read errors of

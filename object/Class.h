@@ -97,7 +97,7 @@ class Class : public Object {
   const Class* const* virtualBaseClasses_;
   uint32_t version_;
   uint32_t instanceSize_;
-  uint32_t reserved_ = 0;
+  [[maybe_unused]] uint32_t reserved_ = 0;  // kept for the layout of the descriptor
   uint32_t creations_ = 0;
   uint32_t destructions_ = 0;
   TextReader readerText_;

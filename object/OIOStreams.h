@@ -60,7 +60,6 @@ class TextOIOout : public OIOout {
  private:
   void token(const char* text);
   std::ostream& out_;
-  uint32_t depth_ = 0;  // records being written
 };
 
 class TextOIOin : public OIOin {

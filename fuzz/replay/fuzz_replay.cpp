@@ -1,8 +1,8 @@
-// Replays saved inputs of an object-stream fuzz target through the same entry
-// the fuzzer runs (fuzz/OioFuzz.h), in a build without the fuzzer: the test
-// suite's guard that the corpus and the regression inputs stay harmless.
+// Replays saved inputs of a fuzz target through the same entry the fuzzer
+// runs (fuzz/Targets.h), in a build without the fuzzer: the test suite's
+// guard that the corpus and the regression inputs stay harmless.
 //
-// Usage: fuzz_replay --text|--binary [--no-fork] PATH...
+// Usage: fuzz_replay TARGET [--no-fork] PATH...
 //
 // A PATH is a file or a folder, whose regular files (not those whose name
 // starts with '.') are replayed in name order. Each input runs in a child
@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/OioFuzz.h"
+#include "fuzz/Targets.h"
 
 namespace {
 
@@ -65,25 +65,24 @@ bool readInput(const std::string& path, std::string* bytes) {
   return !in.bad();
 }
 
-int runInput(const std::string& path, bool binary) {
+int runInput(const std::string& path, const dv::fuzz::Target& target) {
   std::string bytes;
   if (!readInput(path, &bytes)) {
     std::fprintf(stderr, "fuzz_replay: cannot read %s\n", path.c_str());
     return 1;
   }
-  return dv::fuzz::runOioInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                               binary);
+  return target.run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 // Runs one input in a child; an empty answer when it passed, else what happened.
-std::string runInChild(const std::string& path, bool binary) {
+std::string runInChild(const std::string& path, const dv::fuzz::Target& target) {
   std::fflush(nullptr);
   pid_t child = fork();
   if (child < 0) return std::string("cannot fork: ") + std::strerror(errno);
   if (child == 0) {
     alarm(kSecondsPerInput);
     // exit, not _exit: a leak checker of a sanitized build runs at exit.
-    std::exit(runInput(path, binary));
+    std::exit(runInput(path, target));
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
@@ -105,26 +104,21 @@ std::string runInChild(const std::string& path, bool binary) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int form = -1;
+  const dv::fuzz::Target* target = argc > 1 ? dv::fuzz::findTarget(argv[1]) : nullptr;
   bool inChildren = true;
   std::vector<std::string> paths;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--text") {
-      form = 0;
-    } else if (arg == "--binary") {
-      form = 1;
-    } else if (arg == "--no-fork") {
+    if (arg == "--no-fork") {
       inChildren = false;
     } else {
       paths.push_back(arg);
     }
   }
-  if (form < 0 || paths.empty()) {
-    std::fprintf(stderr, "usage: fuzz_replay --text|--binary [--no-fork] PATH...\n");
+  if (target == nullptr || paths.empty()) {
+    std::fprintf(stderr, "usage: fuzz_replay TARGET [--no-fork] PATH...\n");
     return 2;
   }
-  bool binary = form == 1;
   bool ok = true;
   std::vector<std::string> files = inputsOf(paths, &ok);
   if (files.empty()) {
@@ -136,10 +130,10 @@ int main(int argc, char** argv) {
     if (!inChildren) {
       std::printf("running %s\n", file.c_str());
       std::fflush(stdout);
-      if (runInput(file, binary) != 0) ++failed;
+      if (runInput(file, *target) != 0) ++failed;
       continue;
     }
-    std::string outcome = runInChild(file, binary);
+    std::string outcome = runInChild(file, *target);
     if (!outcome.empty()) {
       std::printf("FAILED %s: %s\n", file.c_str(), outcome.c_str());
       ++failed;
