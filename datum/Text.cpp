@@ -409,6 +409,12 @@ Text::Text(OIOin& stream) : Datum(stream) {
   const Status* problem = nullptr;
   if (n >= kInlineCapacity) {
     const Status* r = reserve(plusOne(n));
+    if (r == outOfMemoryStatus()) {
+      // The characters cannot be kept: the read fails rather than hand out a
+      // value that lost them.
+      stream.failOutOfMemory();
+      return;
+    }
     if (r != successStatus()) problem = r;
   }
   OnUnwind freeBuffer([this] {

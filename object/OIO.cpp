@@ -255,9 +255,14 @@ Object* OIOin::readObjectHeld() {
   if (!fresh) {
     ob->addRef();
   } else if (readDepth_ > 0 && ob->refCount() > 0) {
-    // The holder takes over the new object's first reference.
+    // The holder takes over the new object's first reference. When that
+    // cannot be recorded, the holder gets a reference of its own instead, so
+    // that the first one is still the read's to give back (the read fails).
     if (held_ == nullptr) held_ = new (std::nothrow) IdentSet;
-    if (held_ == nullptr || held_->add(*ob) == nil()) failOutOfMemory();
+    if (held_ == nullptr || held_->add(*ob) == nil()) {
+      ob->addRef();
+      failOutOfMemory();
+    }
   }
   return ob;
 }

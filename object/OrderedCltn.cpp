@@ -263,7 +263,10 @@ OrderedCltn::OrderedCltn(OIOin& stream, const Class* elementClass)
       stream.failOutOfMemory();
       return;
     }
-    insertAt(endIndex_, *ob);
+    if (insertAt(endIndex_, *ob) == nil() && ob != nil()) {
+      stream.failOutOfMemory();
+      return;
+    }
   }
 }
 

@@ -56,7 +56,9 @@ bool registryBuilt() {
 
 const Class* lookUp(const char* name) {
   if (classDictionary == nullptr || name == nullptr) return nullptr;
-  String key(name);
+  // Borrowed: a look-up (for one, by a stream reading a record) must not fail
+  // for want of memory.
+  String key(String::Borrowed{}, name);
   Object* assoc = classDictionary->assocAt(key);
   if (assoc == nil()) return nullptr;
   return static_cast<const Class*>(static_cast<LookupKey*>(assoc)->value());

@@ -70,9 +70,15 @@ void Set::setSizing(int32_t size) {
   assert(size <= kMaxSize);
   nbits_ = bitsFor(size);
   mask_ = (int32_t{1} << nbits_) - 1;
+  if (static_cast<int32_t>(contents_.size()) < slotCount()) {
+    // The table could not be allocated: no slots until an addition grows it.
+    nbits_ = 0;
+    mask_ = -1;
+  }
 }
 
 int32_t Set::h(uint32_t x) const {
+  if (mask_ < 0) return 0;  // no table: every probe loop is empty
   return static_cast<int32_t>(((x * kGoldenRatio) >> (32 - nbits_)) & static_cast<uint32_t>(mask_));
 }
 
@@ -98,7 +104,7 @@ Object* Set::add(Object& ob) {
   int32_t i = findIndexOf(ob);
   if (i == kFull) {
     // Only when growing failed for want of memory, again and again.
-    reSize(slotCount());
+    reSize(slotCount() > 0 ? slotCount() : kDefaultSize);
     i = findIndexOf(ob);
     if (i == kFull) return nil();
   }
@@ -309,12 +315,18 @@ void Set::readElements(OIOin& stream, const Class* elementClass) {
     // Probing compares the new element with those it meets; some classes
     // refuse to be compared with others ([BADARGCLM]), which for stored
     // elements means damaged input, not a reason to end the process.
+    Object* added = nil();
     int32_t refused = catchRegion([&] {
       ExceptionAction incomparable(nihcl::BADARGCLM);
-      add(*ob);
+      added = add(*ob);
     });
     if (refused != 0) {
       stream.failSyntax("elements that compare with each other", ob->className());
+      return;
+    }
+    if (added == nil()) {
+      // The table is full and could not grow: the element would be lost.
+      stream.failOutOfMemory();
       return;
     }
   }

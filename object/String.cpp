@@ -38,6 +38,9 @@ String::String(const char* text, int32_t length) : p_(emptyText) {
   if (text != nullptr && length > 0) assign(text, length);
 }
 
+String::String(Borrowed, const char* text)
+    : p_(const_cast<char*>(text)), length_(static_cast<int32_t>(std::strlen(text))) {}
+
 String::String(const String& other) : Object(other), p_(emptyText) {
   assign(other.p_, other.length_);
 }

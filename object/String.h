@@ -21,6 +21,11 @@ class String : public Object {
   explicit String(const char* text);
   // A copy of text[0, length).
   String(const char* text, int32_t length);
+  // A string over the NUL-terminated text that copies nothing, for look-ups
+  // that must not allocate. REQUIRES: text outlives the string, and nothing
+  // changes the string.
+  struct Borrowed {};
+  String(Borrowed, const char* text);
   String(const String& other);
   String& operator=(const String& other);
   ~String() override;
