@@ -12,11 +12,21 @@
 
 #include "datum/AbsNumber.h"
 #include "datum/Binary.h"
+#include "datum/DateTime.h"
+#include "datum/DateTimeConstraint.h"
 #include "datum/Datum.h"
 #include "datum/DatumConstraint.h"
+#include "datum/Decimal.h"
+#include "datum/DecimalConstraint.h"
 #include "datum/ExtDatumFile.h"
+#include "datum/Interval.h"
+#include "datum/IntervalConstraint.h"
 #include "datum/Locale.h"
+#include "datum/Money.h"
+#include "datum/MoneyConstraint.h"
 #include "datum/NilDatum.h"
+#include "datum/Number.h"
+#include "datum/NumberConstraint.h"
 #include "datum/Text.h"
 #include "datum/TextConstraint.h"
 #include "object/ArrayOb.h"
@@ -73,6 +83,16 @@ void registerAllClasses() {
   AbsNumConstraint::desc();
   Text::desc();
   TextConstraint::desc();
+  Number::desc();
+  NumberConstraint::desc();
+  Decimal::desc();
+  DecimalConstraint::desc();
+  Money::desc();
+  MoneyConstraint::desc();
+  DateTime::desc();
+  DateTimeConstraint::desc();
+  Interval::desc();
+  IntervalConstraint::desc();
   Binary::desc();
   ExtDatumFile::desc();
   ExtDatumFileConstraint::desc();

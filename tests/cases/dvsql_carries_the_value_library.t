@@ -8,6 +8,16 @@ class NilDatum
 class ExtDatumFileConstraint
 class ExtDatumFile
 class Binary
+class IntervalConstraint
+class Interval
+class DateTimeConstraint
+class DateTime
+class MoneyConstraint
+class Money
+class DecimalConstraint
+class Decimal
+class NumberConstraint
+class Number
 class TextConstraint
 class Text
 class AbsNumConstraint

@@ -53,7 +53,7 @@ struct DamagedRead {
   bool answeredNil = false;  // the read answered nil() (or was unwound)
   int severity = 0;          // the stream's severity afterwards
   int32_t kept = -1;         // objects left in the read table
-  int32_t error = 0;         // the last framework error raised or reported
+  int32_t error = 0;         // the framework error raised, or else the last one reported
 };
 
 enum class ReadMode { kReported, kRaised };
@@ -82,14 +82,15 @@ inline DamagedRead readDamaged(const std::string& bytes, bool binary, ReadMode m
     ExceptionAction signature(nihcl::RDBADSIG);
     ExceptionAction abstract(nihcl::RDABSTCLASS);
     ExceptionAction overflow(nihcl::STROV);
-    catchRegion([&] { answer = in->readObject(); });
+    result.error = catchRegion([&] { answer = in->readObject(); });
   } else {
     answer = in->readObject();
   }
+  // A raised error never becomes the current error: the region tells which it was.
+  if (result.error == 0) result.error = currentError();
   result.answeredNil = answer == nullptr || answer == nil();
   result.severity = in->severity();
   result.kept = static_cast<int32_t>(in->readTable().size());
-  result.error = currentError();
   // A read that went through after all: give back what it made.
   if (!result.answeredNil) releaseRead(*in);
   setReportOptions(saved);
