@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "dci/Diagnostics.h"
 
@@ -27,6 +29,22 @@ enum class FetchResult { kRow, kDone, kError };
 struct ConnectionOptions {
   bool flatResults = false;  // DCI_1NF_MODE_ON
   bool emptyNull = false;    // DCI_EMPTY_NULL
+};
+
+// The table types that SQLTables reports.
+namespace table_type {
+inline constexpr char kTable[] = "TABLE";
+inline constexpr char kView[] = "VIEW";
+inline constexpr char kSystemTable[] = "SYSTEM TABLE";  // the backend's own catalogue
+inline constexpr char kTemporary[] = "LOCAL TEMPORARY";
+}  // namespace table_type
+
+// One table or view of a connection's catalogue, as SQLTables lists it.
+struct TableEntry {
+  std::string qualifier;  // empty: the backend has none (NULL)
+  std::string owner;      // the schema; empty: none (NULL)
+  std::string name;
+  const char* type;  // one of the table_type texts
 };
 
 // The result of one executed statement.
@@ -61,6 +79,17 @@ class BackendConnection {
 
   // Applies changed options to an open connection.
   virtual void setOptions(const ConnectionOptions& options) = 0;
+
+  // Appends the connection's tables and views to *out, in any order. Returns
+  // false with records in diags when the catalogue cannot be read.
+  virtual bool listTables(std::vector<TableEntry>* out, DiagQueue* diags) = 0;
+
+  // Asks the backend to stop the statement it is running or still producing
+  // results for; does nothing when none is. Async-signal-safe: it may run in a
+  // signal handler that interrupted a call of this connection, or in another
+  // thread while one runs; it takes no lock and allocates nothing. Returns
+  // false when the request could not be made.
+  virtual bool cancel() noexcept = 0;
 
   // True while the user holds a transaction open.
   virtual bool inTransaction() const = 0;

@@ -2,11 +2,13 @@
 // are a slot of one table shared by environments, connections and statements,
 // the bits above count how often the slot was reused, so that a stale handle
 // answers SQL_INVALID_HANDLE instead of reaching the slot's new owner. Every
-// call but SQLError goes through runCall, which empties the diagnostics queue
-// of the handle it reports on and keeps exceptions from leaving the C
-// interface.
+// call but SQLError and SQLCancel goes through runCall, which empties the
+// diagnostics queue of the handle it reports on and keeps exceptions from
+// leaving the C interface. SQLCancel may run in a signal handler: it only reads
+// the handle table and asks the backend to stop.
 #include "dci/Driver.h"
 
+#include <atomic>
 #include <cassert>
 #include <climits>
 #include <cstring>
@@ -18,6 +20,7 @@
 
 #include "dci/Backend.h"
 #include "dci/BackendFactory.h"
+#include "dci/Catalog.h"
 #include "dci/Diagnostics.h"
 #include "dci/SqlText.h"
 
@@ -65,6 +68,11 @@ struct Stmt final : HandleObject {
   std::unique_ptr<BackendStatement> result;
   int columns = 0;     // result->columnCount(), kept for the per-value calls
   bool onRow = false;  // the last fetch delivered a row
+  // The backend works for this statement: it is being executed, or its cursor
+  // has rows still to come. Read by SQLCancel, which may run in a signal
+  // handler or another thread, hence atomic (and lock-free).
+  std::atomic<bool> active{false};
+  static_assert(std::atomic<bool>::is_always_lock_free, "read in signal handlers");
   // SQLGetData may return a long value in parts: the column being read and how
   // much of its text has been handed out.
   int partColumn = 0;
@@ -302,6 +310,36 @@ DiagQueue* queueOf(DciHandle handle) {
   return object != nullptr ? &object->diags : nullptr;
 }
 
+// Drops the result of stmt, leaving it allocated.
+void dropResult(Stmt* stmt) {
+  stmt->active.store(false);
+  stmt->result.reset();
+  stmt->state = Stmt::State::kAllocated;
+  stmt->onRow = false;
+  stmt->resetParts();
+}
+
+// Makes result, when there is one, the result of stmt: an open cursor when it
+// has columns. Returns the call's code.
+DciReturn takeResult(Stmt* stmt, std::unique_ptr<BackendStatement> result, const DiagQueue& diags) {
+  if (!result) return SQL_ERROR;
+  stmt->result = std::move(result);
+  stmt->columns = stmt->result->columnCount();
+  stmt->state = stmt->columns > 0 ? Stmt::State::kCursor : Stmt::State::kExecuted;
+  return succeeded(diags);
+}
+
+// Reads a text argument that may be absent (a null pointer) into *out.
+// Returns false for a bad length.
+bool optionalText(const char* text, int16_t length, std::string* out) {
+  out->clear();
+  if (text == nullptr) return true;
+  std::size_t n = 0;
+  if (!textLength(text, length, &n)) return false;
+  out->assign(text, n);
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -413,16 +451,48 @@ static DciReturn dciExecDirect(DciHandle hstmt, const char* szSqlStr, int32_t cb
       return fail(diags, state::kSyntax, "Statement text contains a NUL character");
     }
     Conn* conn = findHandle<Conn>(stmt->conn);
-    stmt->result.reset();
-    stmt->state = Stmt::State::kAllocated;
-    stmt->onRow = false;
-    stmt->resetParts();
-    stmt->result = conn->backend->execute(szSqlStr, length, diags);
-    if (!stmt->result) return SQL_ERROR;
-    stmt->columns = stmt->result->columnCount();
-    stmt->state = stmt->columns > 0 ? Stmt::State::kCursor : Stmt::State::kExecuted;
-    return succeeded(*diags);
+    dropResult(stmt);
+    stmt->active.store(true);
+    return takeResult(stmt, conn->backend->execute(szSqlStr, length, diags), *diags);
   });
+}
+
+static DciReturn dciTables(DciHandle hstmt, const char* szTableQualifier, int16_t cbTableQualifier,
+                           const char* szTableOwner, int16_t cbTableOwner, const char* szTableName,
+                           int16_t cbTableName, const char* szTableType, int16_t cbTableType) {
+  return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
+    TableFilter filter;
+    if (!optionalText(szTableQualifier, cbTableQualifier, &filter.qualifier) ||
+        !optionalText(szTableOwner, cbTableOwner, &filter.ownerPattern) ||
+        !optionalText(szTableName, cbTableName, &filter.namePattern) ||
+        !optionalText(szTableType, cbTableType, &filter.typeList)) {
+      return fail(diags, state::kBufferLength, "Invalid string or buffer length");
+    }
+    if (stmt->state == Stmt::State::kCursor) {
+      return fail(diags, state::kCursorState, "Invalid cursor state");
+    }
+    Conn* conn = findHandle<Conn>(stmt->conn);
+    dropResult(stmt);
+    stmt->active.store(true);
+    std::vector<TableEntry> entries;
+    if (!conn->backend->listTables(&entries, diags)) {
+      stmt->active.store(false);
+      return SQL_ERROR;
+    }
+    return takeResult(stmt, tablesResult(std::move(entries), filter), *diags);
+  });
+}
+
+static DciReturn dciCancel(DciHandle hstmt) {
+  // Not through runCall: the queue belongs to the call being stopped. The
+  // table is only read, and the statement cache is left alone, since the call
+  // this one interrupted may be reading it.
+  Stmt* stmt = handles().find<Stmt>(hstmt);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  if (!stmt->active.load()) return SQL_SUCCESS;
+  Conn* conn = handles().find<Conn>(stmt->conn);
+  if (conn == nullptr || !conn->backend) return SQL_SUCCESS;
+  return conn->backend->cancel() ? SQL_SUCCESS : SQL_ERROR;
 }
 
 static DciReturn dciNumResultCols(DciHandle hstmt, int16_t* pccol) {
@@ -481,11 +551,13 @@ static DciReturn dciFetch(DciHandle hstmt) {
         return succeeded(*diags);
       case FetchResult::kDone:
         stmt->onRow = false;
+        stmt->active.store(false);
         return SQL_NO_DATA_FOUND;
       case FetchResult::kError:
         break;
     }
     stmt->onRow = false;
+    stmt->active.store(false);
     return SQL_ERROR;
   });
 }
@@ -558,10 +630,7 @@ static DciReturn dciFreeStmt(DciHandle hstmt, uint16_t fOption) {
   return runCall<Stmt>(hstmt, [&](Stmt* stmt, DiagQueue* diags) -> DciReturn {
     switch (fOption) {
       case SQL_CLOSE:
-        stmt->result.reset();
-        stmt->state = Stmt::State::kAllocated;
-        stmt->onRow = false;
-        stmt->resetParts();
+        dropResult(stmt);
         return SQL_SUCCESS;
       case SQL_DROP:
         handles().remove(hstmt);
@@ -648,6 +717,8 @@ struct BuiltinTable {
     procs[DCI_ORD_SQLNUMRESULTCOLS] = proc(&dciNumResultCols);
     procs[DCI_ORD_SQLROWCOUNT] = proc(&dciRowCount);
     procs[DCI_ORD_SQLSETCONNECTOPTION] = proc(&dciSetConnectOption);
+    procs[DCI_ORD_SQLCANCEL] = proc(&dciCancel);
+    procs[DCI_ORD_SQLTABLES] = proc(&dciTables);
   }
 };
 

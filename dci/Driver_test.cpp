@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dci/Loader.h"
@@ -84,6 +87,31 @@ class DriverTest : public ::testing::Test {
     EXPECT_EQ(expected, api.getData(stmt, column, SQL_C_CHAR, buf.data(), 20479, &len));
     if (length != nullptr) *length = len;
     return buf.data();
+  }
+
+  // The rows left in the open result, columns joined by '|', NULL as "NULL".
+  std::vector<std::string> rows(DciHandle s) {
+    int16_t columns = 0;
+    EXPECT_EQ(SQL_SUCCESS, api.numResultCols(s, &columns));
+    std::vector<std::string> out;
+    while (api.fetch(s) == SQL_SUCCESS) {
+      std::string row;
+      for (uint16_t c = 1; c <= columns; ++c) {
+        char buf[256] = {};
+        int32_t len = 0;
+        api.getData(s, c, SQL_C_CHAR, buf, sizeof buf, &len);
+        row += (c > 1 ? "|" : "") + (len == SQL_NULL_DATA ? std::string("NULL") : buf);
+      }
+      out.push_back(row);
+    }
+    EXPECT_EQ(SQL_SUCCESS, api.freeStmt(s, SQL_CLOSE));
+    return out;
+  }
+  // SQLTables with the owner and name patterns and type list (null: all).
+  std::vector<std::string> tables(const char* owner, const char* name, const char* types) {
+    EXPECT_EQ(SQL_SUCCESS,
+              api.tables(stmt, nullptr, 0, owner, SQL_NTS, name, SQL_NTS, types, SQL_NTS));
+    return rows(stmt);
   }
 
   DciApi api;
@@ -427,6 +455,100 @@ TEST_F(DriverTest, DisconnectRefusesWhileATransactionIsOpen) {
   stmt = DCI_NULL_HANDLE;
 }
 
+TEST_F(DriverTest, TablesListsTablesAndViewsByTypeAndName) {
+  connect();
+  for (const char* sql :
+       {"create table b_t (a)", "create table A_t (a)", "create view v1 as select 1",
+        "create temp table tmp (a)", "create table \"x%y\" (a)", "create table xzy (a)",
+        "create table \"\u00e91\" (a)",
+        "create table seq (id integer primary key autoincrement)"}) {
+    run(sql);
+  }
+  ASSERT_EQ(SQL_SUCCESS, api.tables(stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+  char label[32] = {};
+  ASSERT_EQ(SQL_SUCCESS, api.colAttributes(stmt, 3, DCI_COLUMN_LABEL, label, 32, nullptr, nullptr));
+  EXPECT_STREQ("TABLE_NAME", label);
+  EXPECT_EQ((std::vector<std::string>{
+                "NULL|temp|tmp|LOCAL TEMPORARY|NULL", "NULL|main|sqlite_sequence|SYSTEM TABLE|NULL",
+                "NULL|main|A_t|TABLE|NULL", "NULL|main|b_t|TABLE|NULL", "NULL|main|seq|TABLE|NULL",
+                "NULL|main|x%y|TABLE|NULL", "NULL|main|xzy|TABLE|NULL",
+                "NULL|main|\u00e91|TABLE|NULL", "NULL|main|v1|VIEW|NULL"}),
+            rows(stmt));
+
+  using Names = std::vector<std::string>;
+  auto names = [&](const char* owner, const char* name, const char* types) {
+    Names out;
+    for (const std::string& row : tables(owner, name, types)) {
+      std::size_t from = row.find('|', row.find('|') + 1) + 1;
+      out.push_back(row.substr(from, row.find('|', from) - from));
+    }
+    return out;
+  };
+  EXPECT_EQ((Names{"x%y", "xzy"}), names(nullptr, "x%y", nullptr));
+  EXPECT_EQ((Names{"x%y"}), names(nullptr, "x\\%y", nullptr));
+  EXPECT_EQ((Names{"A_t", "b_t"}), names(nullptr, "%\\_t", nullptr));
+  // '_' is one character, of one byte or two.
+  EXPECT_EQ((Names{"\u00e91", "v1"}), names(nullptr, "_1", nullptr));
+  EXPECT_EQ((Names{"tmp", "v1"}), names(nullptr, nullptr, " 'view', Local Temporary"));
+  EXPECT_EQ((Names{"tmp"}), names("te_p", nullptr, ""));
+  EXPECT_EQ(Names{}, names(nullptr, "A_T", nullptr));  // patterns keep case
+
+  ASSERT_EQ(SQL_SUCCESS, exec("select 1"));
+  EXPECT_EQ(SQL_ERROR, api.tables(stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+  EXPECT_EQ("24000", firstState(stmtDiags()));
+  ASSERT_EQ(SQL_SUCCESS, api.freeStmt(stmt, SQL_CLOSE));
+  EXPECT_EQ(SQL_ERROR, api.tables(stmt, nullptr, 0, nullptr, 0, "t", -5, nullptr, 0));
+  EXPECT_EQ("S1090", firstState(stmtDiags()));
+}
+
+TEST_F(DriverTest, CancelStopsWhatTheStatementRunsAndNothingElse) {
+  connect();
+  run("create table t (a)");
+  run("insert into t values (1)");
+  // A statement that would run forever, in another thread, cancelled until it stops.
+  DciReturn rc = SQL_SUCCESS;
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    rc = exec(
+        "insert into t with recursive c(x) as (select 1 union all select x + 1 from c) "
+        "select x from c");
+    done = true;
+  });
+  auto start = std::chrono::steady_clock::now();
+  while (!done && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+    EXPECT_EQ(SQL_SUCCESS, api.cancel(stmt));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  worker.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(SQL_ERROR, rc);
+  EXPECT_EQ("S1008", firstState(stmtDiags()));
+  ASSERT_EQ(SQL_SUCCESS, exec("select count(*) from t"));  // nothing of it is kept
+  EXPECT_EQ((std::vector<std::string>{"1"}), rows(stmt));
+
+  // A cancel of a statement with nothing running does nothing, even while another statement's
+  // cursor on the connection is open; an open cursor's own cancel ends it at its next fetch.
+  const char* endless =
+      "with recursive c(x) as (select 1 union all select x + 1 from c) select x from c";
+  ASSERT_EQ(SQL_SUCCESS, exec(endless));
+  ASSERT_EQ(SQL_SUCCESS, api.fetch(stmt));
+  DciHandle other = DCI_NULL_HANDLE;
+  ASSERT_EQ(SQL_SUCCESS, api.allocStmt(dbc, &other));
+  ASSERT_EQ(SQL_SUCCESS, api.execDirect(other, "select 1", SQL_NTS));
+  EXPECT_EQ((std::vector<std::string>{"1"}), rows(other));
+  EXPECT_EQ(SQL_SUCCESS, api.cancel(other));
+  EXPECT_EQ(SQL_SUCCESS, api.fetch(stmt));
+  EXPECT_EQ(SQL_SUCCESS, api.freeStmt(other, SQL_DROP));
+  EXPECT_EQ(SQL_SUCCESS, api.cancel(stmt));
+  EXPECT_EQ(SQL_ERROR, api.fetch(stmt));
+  EXPECT_EQ("S1008", firstState(stmtDiags()));
+  ASSERT_EQ(SQL_SUCCESS, api.freeStmt(stmt, SQL_CLOSE));
+  EXPECT_EQ(SQL_SUCCESS, api.cancel(stmt));  // closed: nothing runs
+  ASSERT_EQ(SQL_SUCCESS, exec("select 2"));
+  EXPECT_EQ((std::vector<std::string>{"2"}), rows(stmt));
+  EXPECT_EQ(SQL_INVALID_HANDLE, api.cancel(dbc));
+}
+
 class AccountTest : public DriverTest {
  protected:
   void SetUp() override {
@@ -514,6 +636,17 @@ TEST(LoaderTest, RefusesTablesWithWrongVersionOrMissingOrdinal) {
   table.abiVersion = 2;
   EXPECT_FALSE(bindTable(&table, "t", &api, &error));
   EXPECT_EQ("DCI driver t has interface version 2, expected 1", error);
+  // A driver made before the optional ordinals binds without them.
+  table.abiVersion = DCI_ABI_VERSION;
+  table.count = DCI_ORD_SQLCANCEL;
+  ASSERT_TRUE(bindTable(&table, "t", &api, &error)) << error;
+  EXPECT_EQ(nullptr, api.cancel);
+  EXPECT_EQ(nullptr, api.tables);
+  table.count = DCI_ORD_COUNT;
+  procs[DCI_ORD_SQLTABLES] = nullptr;
+  ASSERT_TRUE(bindTable(&table, "t", &api, &error)) << error;
+  EXPECT_NE(nullptr, api.cancel);
+  EXPECT_EQ(nullptr, api.tables);
   EXPECT_FALSE(bindDriver("/nonexistent/driver.so", &api, &error));
   EXPECT_EQ(0u, error.find("cannot load DCI driver /nonexistent/driver.so: "));
 }

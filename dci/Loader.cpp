@@ -77,6 +77,12 @@ bool bindTable(const DciExportTable* table, const std::string& source, DciApi* a
   assign(&api->numResultCols, p[DCI_ORD_SQLNUMRESULTCOLS]);
   assign(&api->rowCount, p[DCI_ORD_SQLROWCOUNT]);
   assign(&api->setConnectOption, p[DCI_ORD_SQLSETCONNECTOPTION]);
+  // Drivers made before the optional ordinals have shorter tables.
+  auto optional = [table](int ordinal) {
+    return static_cast<uint32_t>(ordinal) < table->count ? table->procs[ordinal] : nullptr;
+  };
+  assign(&api->cancel, optional(DCI_ORD_SQLCANCEL));
+  assign(&api->tables, optional(DCI_ORD_SQLTABLES));
   return true;
 }
 

@@ -29,6 +29,9 @@ struct DciApi {
   SQLFreeConnectFn freeConnect = nullptr;
   SQLFreeEnvFn freeEnv = nullptr;
   SQLErrorFn error = nullptr;
+  // The optional calls: null when the driver does not export them.
+  SQLCancelFn cancel = nullptr;
+  SQLTablesFn tables = nullptr;
 };
 
 // The environment variable that names a driver library to load instead of
@@ -36,8 +39,9 @@ struct DciApi {
 inline constexpr char kDriverVariable[] = "DVSQL_DCI";
 
 // Fills *api from table. Returns false with a one-line reason in *error when
-// the table's version is wrong or it lacks an ordinal; `source` names the
-// driver in that reason.
+// the table's version is wrong or it lacks a required ordinal; `source` names
+// the driver in that reason. An optional ordinal that the table lacks leaves
+// its entry of *api null.
 bool bindTable(const DciExportTable* table, const std::string& source, DciApi* api,
                std::string* error);
 

@@ -6,10 +6,12 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <cassert>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "dci/SqlText.h"
@@ -20,6 +22,16 @@ namespace {
 constexpr char kSource[] = "[dvsql][PostgreSQL] ";
 constexpr Oid kByteaOid = 17;
 constexpr char kMultipleCommands[] = "cannot insert multiple commands into a prepared statement";
+// The relations SQLTables lists: tables, views, materialized views, foreign and
+// partitioned tables; temporary ones of this session only.
+constexpr char kTablesQuery[] =
+    "SELECT pg_catalog.current_database(), n.nspname, c.relname,"
+    " CASE WHEN n.nspname IN ('pg_catalog', 'information_schema') THEN 'S'"
+    " WHEN c.relpersistence = 't' THEN 'T'"
+    " WHEN c.relkind IN ('v', 'm') THEN 'V' ELSE 'R' END"
+    " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+    " WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p')"
+    " AND (c.relpersistence <> 't' OR n.oid = pg_catalog.pg_my_temp_schema())";
 
 // Client settings given before the account's own, so that the account can
 // override them: a connection attempt and a vanished peer must not wait forever,
@@ -237,10 +249,14 @@ class PgStatement final : public BackendStatement {
 
 class PgConnection final : public BackendConnection {
  public:
-  PgConnection(PGconn* conn, const ConnectionOptions& options) : conn_(conn), options_(options) {
+  PgConnection(PGconn* conn, const ConnectionOptions& options)
+      : conn_(conn), options_(options), cancel_(PQgetCancel(conn)) {
     PQsetNoticeReceiver(conn_, &PgConnection::onNotice, this);
   }
-  ~PgConnection() override { PQfinish(conn_); }
+  ~PgConnection() override {
+    PQfreeCancel(cancel_);
+    PQfinish(conn_);
+  }
   PgConnection(const PgConnection&) = delete;
   PgConnection& operator=(const PgConnection&) = delete;
 
@@ -258,6 +274,7 @@ class PgConnection final : public BackendConnection {
     PGTransactionStatusType before = PQtransactionStatus(conn_);
     bool inUserTransaction = before != PQTRANS_IDLE;
     TransactionWatch watch(this);
+    queryActive_.store(true);
     if (PQsendQueryParams(conn_, query_.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 0) {
       addError(conn_, nullptr, diags);
       return nullptr;
@@ -315,6 +332,48 @@ class PgConnection final : public BackendConnection {
 
   void setOptions(const ConnectionOptions& options) override { options_ = options; }
 
+  bool listTables(std::vector<TableEntry>* out, DiagQueue* diags) override {
+    NoticeScope scope(this, diags);
+    TransactionWatch watch(this);
+    queryActive_.store(true);
+    PGresult* res = PQexecParams(conn_, kTablesQuery, 0, nullptr, nullptr, nullptr, nullptr, 0);
+    if (PQresultStatus(res) != PGRES_TUPLES_OK) {
+      addError(conn_, res, diags);
+      PQclear(res);
+      return false;
+    }
+    // Freed however this ends, an exception from push_back included.
+    std::unique_ptr<PGresult, void (*)(PGresult*)> holder(res, &PQclear);
+    for (int row = 0; row < PQntuples(res); ++row) {
+      const char* type = table_type::kTable;
+      switch (*PQgetvalue(res, row, 3)) {
+        case 'S':
+          type = table_type::kSystemTable;
+          break;
+        case 'T':
+          type = table_type::kTemporary;
+          break;
+        case 'V':
+          type = table_type::kView;
+          break;
+      }
+      out->push_back(TableEntry{PQgetvalue(res, row, 0), PQgetvalue(res, row, 1),
+                                PQgetvalue(res, row, 2), type});
+    }
+    return true;
+  }
+
+  // PQcancel is safe in a signal handler when its error buffer is on the
+  // handler's stack; the cancel object was made at connect time, since
+  // making one allocates. It is sent only while a query runs: a request that
+  // reaches the server after the query ended could stop the next one.
+  bool cancel() noexcept override {
+    if (!queryActive_.load()) return true;
+    if (cancel_ == nullptr) return false;
+    char error[256];
+    return PQcancel(cancel_, error, sizeof error) == 1;
+  }
+
   // A connection that was lost keeps the state it last reported: a
   // transaction open then was lost with it, uncommitted.
   bool inTransaction() const override {
@@ -324,10 +383,14 @@ class PgConnection final : public BackendConnection {
   }
 
   // Records the transaction state that a call leaves while the connection is
-  // alive.
+  // alive, and whether a query is still running.
   void noteTransactionState() {
-    if (PQstatus(conn_) == CONNECTION_BAD) return;
+    if (PQstatus(conn_) == CONNECTION_BAD) {
+      queryActive_.store(false);
+      return;
+    }
     PGTransactionStatusType status = PQtransactionStatus(conn_);
+    queryActive_.store(status == PQTRANS_ACTIVE);
     if (status == PQTRANS_ACTIVE) return;  // a result is still being read
     lastInTransaction_ = status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
   }
@@ -378,6 +441,11 @@ class PgConnection final : public BackendConnection {
   DiagQueue* noticeSink_ = nullptr;
   std::string query_;  // the statement as sent, reused between calls
   bool lastInTransaction_ = false;
+  PGcancel* cancel_;  // null when libpq could not make it
+  // A query was sent and its results are not all read. Read by cancel(),
+  // which may run in a signal handler, hence atomic (and lock-free).
+  std::atomic<bool> queryActive_{false};
+  static_assert(std::atomic<bool>::is_always_lock_free, "read in signal handlers");
 };
 
 PgStatement::PgStatement(PgConnection* owner, PGconn* conn, PGresult* first, bool emptyNull,
@@ -405,13 +473,7 @@ PgStatement::~PgStatement() {
     // An unfinished result: within the user's transaction the rest is read and
     // dropped, since a cancel would abort the whole transaction; otherwise the
     // query is cancelled (a read-only query loses nothing).
-    if (!inUserTransaction_) {
-      if (PGcancel* cancel = PQgetCancel(conn_)) {
-        char error[256];
-        PQcancel(cancel, error, sizeof error);
-        PQfreeCancel(cancel);
-      }
-    }
+    if (!inUserTransaction_) owner_->cancel();
     PgConnection::NoticeScope scope(owner_, nullptr);
     drainResults(conn_);
     owner_->noteTransactionState();

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dci/Loader.h"
@@ -88,6 +91,45 @@ class PgSession {
   std::string firstState(DciHandle stmt) {
     auto records = states(stmt);
     return records.empty() ? "(none)" : records[0].substr(0, 5);
+  }
+
+  // The rows of SQLTables with the owner and name patterns, columns joined by
+  // '|', NULL as "NULL".
+  std::vector<std::string> tables(const char* owner, const char* name) {
+    std::vector<std::string> out;
+    EXPECT_EQ(SQL_SUCCESS,
+              api_.tables(stmt_, nullptr, 0, owner, SQL_NTS, name, SQL_NTS, nullptr, 0))
+        << firstMessage();
+    while (api_.fetch(stmt_) == SQL_SUCCESS) {
+      std::string row;
+      for (uint16_t column = 1; column <= 5; ++column) {
+        int32_t length = 0;
+        std::string value = text(column, &length);
+        row += (column > 1 ? "|" : "") + (length == SQL_NULL_DATA ? "NULL" : value);
+      }
+      out.push_back(row);
+    }
+    close();
+    return out;
+  }
+
+  // Runs sql in another thread and cancels it until it ends; returns the
+  // state it failed with.
+  std::string cancelled(const std::string& sql) {
+    DciReturn rc = SQL_SUCCESS;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      rc = exec(sql);
+      done = true;
+    });
+    auto start = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+      EXPECT_EQ(SQL_SUCCESS, api_.cancel(stmt_));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    return rc == SQL_ERROR ? firstState(stmt_) : "(not stopped)";
   }
 
   DciHandle dbc() const { return dbc_; }
@@ -199,6 +241,39 @@ TEST_F(PgBackendTest, TerminatedBackendIsACommunicationError) {
   EXPECT_EQ(SQL_ERROR, victim.exec("select 1"));
   EXPECT_EQ("08S01", victim.firstState(victim.stmt()));
   EXPECT_FALSE(victim.dbc() == DCI_NULL_HANDLE);
+}
+
+TEST_F(PgBackendTest, CancelStopsARunningQueryAndAbortsTheTransactionItRunsIn) {
+  PgSession s(api);
+  ASSERT_EQ(SQL_SUCCESS, s.open(account));
+  EXPECT_EQ(SQL_SUCCESS, api.cancel(s.stmt()));  // nothing runs: nothing is sent
+  EXPECT_EQ("1", s.scalar("select 1"));
+  EXPECT_EQ("S1008", s.cancelled("select pg_sleep(30)"));
+  EXPECT_EQ("2", s.scalar("select 2"));
+  s.run("begin");
+  EXPECT_EQ("S1008", s.cancelled("select pg_sleep(30)"));
+  EXPECT_EQ(SQL_ERROR, s.exec("select 3"));
+  EXPECT_EQ("25000", s.firstState(s.stmt()));  // the transaction is aborted
+  s.run("rollback");
+  EXPECT_EQ("4", s.scalar("select 4"));
+}
+
+TEST_F(PgBackendTest, TablesListsSchemasRelationsAndOwnTemporaryTablesOnly) {
+  PgSession s(api);
+  PgSession other(api);
+  ASSERT_EQ(SQL_SUCCESS, s.open(account));
+  ASSERT_EQ(SQL_SUCCESS, other.open(account));
+  s.run("create temp table dv_tmp_mine (a int)");
+  other.run("create temp table dv_tmp_theirs (a int)");
+  using Rows = std::vector<std::string>;
+  EXPECT_EQ(Rows{"postgres|pg_catalog|pg_class|SYSTEM TABLE|NULL"},
+            s.tables("pg\\_catalog", "pg\\_class"));
+  EXPECT_EQ(Rows{"postgres|information_schema|tables|SYSTEM TABLE|NULL"},
+            s.tables("information%", "tables"));
+  auto mine = s.tables(nullptr, "dv\\_tmp\\_%");
+  ASSERT_EQ(1u, mine.size());
+  EXPECT_EQ(0u, mine[0].find("postgres|pg_temp_")) << mine[0];
+  EXPECT_NE(std::string::npos, mine[0].find("|dv_tmp_mine|LOCAL TEMPORARY|NULL")) << mine[0];
 }
 
 TEST_F(PgBackendTest, BadAccountsFailToConnectWith08001) {

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "dci/SqlText.h"
 
@@ -211,11 +213,71 @@ class SqliteConnection final : public BackendConnection {
 
   void setOptions(const ConnectionOptions& options) override { options_ = options; }
 
+  bool listTables(std::vector<TableEntry>* out, DiagQueue* diags) override {
+    std::vector<std::string> schemas;
+    if (!query("PRAGMA database_list", diags,
+               [&](sqlite3_stmt* row) { schemas.push_back(columnText(row, 1)); })) {
+      return false;
+    }
+    for (const std::string& schema : schemas) {
+      std::string quoted = "\"";
+      for (char c : schema) {
+        quoted += c;
+        if (c == '"') quoted += c;
+      }
+      quoted += '"';
+      const std::string sql =
+          "SELECT name, type FROM " + quoted + ".sqlite_schema WHERE type IN ('table', 'view')";
+      if (!query(sql.c_str(), diags, [&](sqlite3_stmt* row) {
+            std::string name = columnText(row, 0);
+            const char* type = table_type::kTable;
+            if (startsWith(name.c_str(), "sqlite_")) {
+              type = table_type::kSystemTable;
+            } else if (columnText(row, 1) == "view") {
+              type = table_type::kView;
+            } else if (schema == "temp") {
+              type = table_type::kTemporary;
+            }
+            out->push_back(TableEntry{"", schema, std::move(name), type});
+          })) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // sqlite3_interrupt only sets a flag of the connection, which SQLite drops
+  // when no statement is running.
+  bool cancel() noexcept override {
+    sqlite3_interrupt(db_);
+    return true;
+  }
+
   bool inTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
 
   int16_t maxColumnNameLength() const override { return kSqliteMaxColumnNameLength; }
 
  private:
+  static std::string columnText(sqlite3_stmt* row, int column) {
+    const unsigned char* text = sqlite3_column_text(row, column);
+    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+  }
+
+  // Runs sql, calling onRow for each of its rows. Returns false with a record
+  // in diags when it fails.
+  template <class OnRow>
+  bool query(const char* sql, DiagQueue* diags, OnRow onRow) {
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql, -1, &raw, nullptr);
+    // Finalized however this ends, an exception from onRow included.
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, &sqlite3_finalize);
+    if (rc == SQLITE_OK) {
+      while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) onRow(stmt.get());
+    }
+    if (rc != SQLITE_DONE) addSqliteError(db_, rc, false, diags);
+    return rc == SQLITE_DONE;
+  }
+
   sqlite3* db_;
   ConnectionOptions options_;
   std::string rewritten_;  // the statement with empty literals as NULL, reused between calls

@@ -1,9 +1,10 @@
 /* The DCI call interface: the binary contract between dvsql and a driver.
  *
- * A driver is a set of 17 ODBC 2-shaped functions with C linkage. It is bound by
- * export ordinal: the driver exposes one export table, indexed by ordinal, and
- * the caller takes every function from that table and from nowhere else. The
- * built-in driver is linked into dvsql; a shared library that exports
+ * A driver is a set of 17 ODBC 2-shaped functions with C linkage, and two
+ * optional ones (SQLCancel, SQLTables) that a driver may leave out. It is bound
+ * by export ordinal: the driver exposes one export table, indexed by ordinal,
+ * and the caller takes every function from that table and from nowhere else.
+ * The built-in driver is linked into dvsql; a shared library that exports
  * DCI_EXPORT_TABLE_SYMBOL can stand in for it (see dci/Loader.h).
  *
  * Handles are 32-bit signed integers; DCI_NULL_HANDLE (-1) is passed wherever a
@@ -70,7 +71,10 @@ typedef int16_t DciReturn;
 #define DCI_ORD_SQLNUMRESULTCOLS 25
 #define DCI_ORD_SQLROWCOUNT 27
 #define DCI_ORD_SQLSETCONNECTOPTION 28
-#define DCI_ORD_COUNT 29 /* ordinals run from 1 to DCI_ORD_COUNT - 1 */
+/* Optional: a table that lacks them (or is too short to hold them) still binds. */
+#define DCI_ORD_SQLCANCEL 29
+#define DCI_ORD_SQLTABLES 30
+#define DCI_ORD_COUNT 31 /* ordinals run from 1 to DCI_ORD_COUNT - 1 */
 
 /* The function shapes, one per ordinal, each with its contract. What every
  * call shares:
@@ -82,11 +86,11 @@ typedef int16_t DciReturn;
  *   another kind); nothing is done and nothing is queued, but an output
  *   handle argument is still set to DCI_NULL_HANDLE.
  * - Diagnostics. Each handle has a queue of records (state, native code,
- *   message), read with SQLError. Every call but SQLError starts by emptying
- *   the queue of the handle it takes, so that the queue tells of the last call
- *   on that handle only. The states named below are the built-in driver's own
- *   (dci/Diagnostics.h); a backend reports the failures of statements and
- *   connections with states of its own and its message.
+ *   message), read with SQLError. Every call but SQLError and SQLCancel starts
+ *   by emptying the queue of the handle it takes, so that the queue tells of
+ *   the last call on that handle only. The states named below are the
+ *   built-in driver's own (dci/Diagnostics.h); a backend reports the failures
+ *   of statements and connections with states of its own and its message.
  * - Buffers. Every pointer argument belongs to the caller: the driver uses it
  *   during the call only and keeps nothing of it. Output arguments described
  *   as "when not null" may be null.
@@ -244,8 +248,53 @@ typedef DciReturn (*SQLRowCountFn)(DciHandle hstmt, int32_t* pcrow);
 typedef DciReturn (*SQLSetConnectOptionFn)(DciHandle hdbc, uint16_t fOption, uint32_t vParam,
                                            const char* szParam);
 
+/* SQLCancel (optional): asks the backend to stop the work it does for hstmt: a
+ * call on hstmt that runs in another thread, or that the signal handler
+ * calling SQLCancel interrupted, or the rows still to come of hstmt's open
+ * cursor. The stopped call, or the next SQLFetch of that cursor, returns
+ * SQL_ERROR with S1008 (a fetch may first deliver rows that had already
+ * arrived), and a statement stopped outside a transaction leaves no change
+ * behind; PostgreSQL aborts a transaction that the user holds open when it
+ * stops one of its statements. SQLite stops whatever the connection runs at
+ * the time, other statements of it included. SQLCancel returns at once, before
+ * the work stops. When nothing runs for hstmt nothing happens (unlike ODBC 2,
+ * the statement is not closed).
+ * Unlike every other call, SQLCancel is async-signal-safe and may run beside a
+ * call on hstmt: it takes no lock, allocates nothing, leaves every
+ * diagnostics queue as it is (the stopped call reports on hstmt's queue) and
+ * queues nothing itself. REQUIRES: no call that allocates or frees a handle
+ * runs meanwhile. Returns SQL_SUCCESS when the request was made or nothing
+ * runs; SQL_ERROR, without a record, when the backend could not make it;
+ * SQL_INVALID_HANDLE when hstmt is not a live statement. */
+typedef DciReturn (*SQLCancelFn)(DciHandle hstmt);
+/* SQLTables (optional): opens on hstmt a result set of the tables and views of
+ * the connection, as ODBC 2 does, with the five columns TABLE_QUALIFIER,
+ * TABLE_OWNER, TABLE_NAME, TABLE_TYPE and REMARKS (all text), ordered by
+ * TABLE_TYPE, TABLE_QUALIFIER, TABLE_OWNER and TABLE_NAME (bytewise). The
+ * built-in driver gives: SQLite, no qualifier, the schema ("main", "temp" or an
+ * attached database) as owner; PostgreSQL, the database as qualifier and the
+ * schema as owner. TABLE_TYPE is "TABLE", "VIEW", "SYSTEM TABLE" (SQLite's
+ * sqlite_ tables, PostgreSQL's pg_catalog and information_schema) or "LOCAL
+ * TEMPORARY" (temporary tables). REMARKS is NULL.
+ * Each text argument is a pointer and its length (SQL_NTS or a count of
+ * bytes); a null pointer or an empty text selects everything. szTableQualifier
+ * is a name, compared whole; szTableOwner and szTableName are search patterns,
+ * compared bytewise, in which '%' stands for any run of characters, '_' for
+ * one character and '\' takes the next character literally; szTableType is a
+ * list of types separated by commas, each possibly in single quotes
+ * ("'TABLE','VIEW'"), compared without regard to ASCII case. The ODBC 2
+ * enumeration forms (a lone "%" to list qualifiers, owners or types) are not
+ * offered: "%" is an ordinary pattern there. hstmt is then as after a query
+ * (an open cursor). Errors as SQLExecDirect's: 24000 an open cursor; S1090 a
+ * bad length; a backend error when the catalogue cannot be read. */
+typedef DciReturn (*SQLTablesFn)(DciHandle hstmt, const char* szTableQualifier,
+                                 int16_t cbTableQualifier, const char* szTableOwner,
+                                 int16_t cbTableOwner, const char* szTableName, int16_t cbTableName,
+                                 const char* szTableType, int16_t cbTableType);
+
 /* The export table. procs[i] is the function of ordinal i, or a null pointer when
- * the driver does not export that ordinal; entry 0 is unused. */
+ * the driver does not export that ordinal; entry 0 is unused. count may be
+ * smaller than DCI_ORD_COUNT for a driver made before the optional ordinals. */
 typedef void (*DciProc)(void);
 
 #define DCI_ABI_VERSION 1u

@@ -59,13 +59,14 @@ void OutputBuffer::writeAll(const char* data, std::size_t length) {
   }
 }
 
-InputReader::InputReader(int fd, OutputBuffer* beforeWait)
-    : fd_(fd), beforeWait_(beforeWait), buffer_(new char[kInputBufferSize]) {}
+InputReader::InputReader(int fd, OutputBuffer* beforeWait, WaitFunction wait)
+    : fd_(fd), beforeWait_(beforeWait), wait_(wait), buffer_(new char[kInputBufferSize]) {}
 
 bool InputReader::fill() {
   if (ended_) return false;
   if (beforeWait_ != nullptr) beforeWait_->flush();
   for (;;) {
+    if (wait_ != nullptr && !wait_(fd_)) return false;
     ssize_t n = ::read(fd_, buffer_.get(), kInputBufferSize);
     if (n > 0) {
       begin_ = 0;

@@ -57,9 +57,13 @@ class OutputBuffer {
 
 class InputReader {
  public:
+  // Waits until fd has input; false when the wait was given up (a signal
+  // came), which ends the line being read without ending the input.
+  using WaitFunction = bool (*)(int fd);
+
   // Reads from fd; flushes *beforeWait (when not null) before every read that
-  // may block.
-  InputReader(int fd, OutputBuffer* beforeWait);
+  // may block, and then calls wait (when not null) before reading.
+  InputReader(int fd, OutputBuffer* beforeWait, WaitFunction wait = nullptr);
   InputReader(const InputReader&) = delete;
   InputReader& operator=(const InputReader&) = delete;
 
@@ -69,16 +73,18 @@ class InputReader {
   // consumed, not stored, and ends the reading. Returns true with buffer
   // NUL-terminated, *length the characters stored and *lastChar the last
   // character read (a newline for a complete line). Returns false at end of
-  // input or on a read error before the line ends; what was read is dropped.
-  // REQUIRES: capacity >= 1.
+  // input, on a read error or when the wait is given up before the line ends;
+  // what was read is dropped. REQUIRES: capacity >= 1.
   bool readLine(char* buffer, std::size_t capacity, char* lastChar, std::size_t* length);
 
  private:
-  // Refills the buffer; false at end of input or on a read error.
+  // Refills the buffer; false at end of input, on a read error or when the
+  // wait is given up.
   bool fill();
 
   int fd_;
   OutputBuffer* beforeWait_;
+  WaitFunction wait_;
   std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "interp/Signals.h"
+
 namespace interp {
 namespace {
 
@@ -27,9 +29,12 @@ Session::Session(const dci::DciApi& api, const InterpreterOptions& options, Outp
 }
 
 void Session::fatalExit() {
+  // The exit frees the driver's handles: the signal handler must not reach them.
+  stopCancelling();
+  if (log_ != nullptr) log_->end();
   out_->flush();
   err_->flush();
-  std::exit(1);
+  std::exit(exitStatus(1));
 }
 
 void Session::writeEscaped(const char* text) {
@@ -47,6 +52,7 @@ void Session::writeEscaped(const char* text) {
 void Session::report(DciReturn rc, const char* label, DciHandle env, DciHandle dbc,
                      DciHandle stmt) {
   out_->flush();
+  if (log_ != nullptr) log_->noteReturn(rc);
   char state[kStateBufferSize];
   char message[kMessageBufferSize];
   for (int record = 0; record < kMaxReportRecords; ++record) {
@@ -71,6 +77,7 @@ void Session::report(DciReturn rc, const char* label, DciHandle env, DciHandle d
     err_->puts("\nErrorMsg = \"");
     writeEscaped(message);
     err_->puts("\"\n");
+    if (log_ != nullptr) log_->noteRecord(label, state, native, message);
     // An SQLError that fails answers the same on every further call.
     if (answer == SQL_ERROR || answer == SQL_INVALID_HANDLE) break;
   }

@@ -10,6 +10,7 @@
 #include "dci/dci.h"
 #include "interp/Console.h"
 #include "interp/Options.h"
+#include "interp/StatementLog.h"
 
 namespace interp {
 
@@ -37,6 +38,11 @@ class Session {
   // Whether setUp() has run to its end: the statement handle is allocated.
   bool isSetUp() const { return setUp_; }
 
+  // Hands every report from now on to *log as well, and has a fatal exit
+  // write the line of the statement it ends. REQUIRES: log outlives the
+  // session.
+  void setStatementLog(StatementLog* log) { log_ = log; }
+
   // Returns whether a call that returned rc counts as successful; for any code
   // but SQL_SUCCESS prints the diagnostics report first.
   bool checkStatus(DciReturn rc, const char* label, DciHandle env, DciHandle dbc, DciHandle stmt) {
@@ -57,7 +63,9 @@ class Session {
   // a failed check.
   void tearDown();
 
-  // Flushes standard output and error and ends the process with status 1.
+  // Writes the statement log's open line, flushes standard output and error
+  // and ends the process with status 1 (128 + the signal's number when a
+  // signal is ending the session).
   [[noreturn]] void fatalExit();
 
  private:
@@ -68,6 +76,7 @@ class Session {
   const InterpreterOptions& options_;
   OutputBuffer* out_;
   OutputBuffer* err_;
+  StatementLog* log_ = nullptr;
   DciHandle env_ = DCI_NULL_HANDLE;
   DciHandle dbc_ = DCI_NULL_HANDLE;
   DciHandle stmt_ = DCI_NULL_HANDLE;

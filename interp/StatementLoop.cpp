@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "interp/Signals.h"
 #include "object/CompareNoCase.h"
 
 namespace interp {
@@ -34,10 +35,10 @@ bool isModification(const char* line) {
 }
 
 StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
-                             OutputBuffer* out, OutputBuffer* err)
-    : session_(session), options_(options), in_(in), out_(out), err_(err) {
+                             OutputBuffer* out, OutputBuffer* err, StatementLog* log)
+    : session_(session), options_(options), in_(in), out_(out), err_(err), log_(log) {
   assert(session != nullptr && session->isSetUp() && in != nullptr && out != nullptr &&
-         err != nullptr);
+         err != nullptr && log != nullptr);
   value_[kValueBufferSize - 1] = '\0';
 }
 
@@ -48,11 +49,7 @@ void StatementLoop::fatal(const char* message) {
 }
 
 void StatementLoop::run() {
-  const dci::DciApi& api = session_->api();
-  const DciHandle env = session_->env();
-  const DciHandle dbc = session_->dbc();
-  const DciHandle stmt = session_->stmt();
-  for (;;) {
+  while (caughtSignal() == 0) {
     if (!options_.silent) out_->write(kPrompt, sizeof kPrompt - 1);
     char lastChar = '\0';
     std::size_t length = 0;
@@ -64,32 +61,61 @@ void StatementLoop::run() {
       out_->write(statement_, length);
       out_->put('\n');
     }
-    processing_.reset();
-    elapsed_.reset();
-    if (options_.timing) {
-      processing_.start();
-      elapsed_.start();
-    }
-    if (!session_->checkStatus(api.execDirect(stmt, statement_, static_cast<int32_t>(length)),
-                               "SQLExecDirect()", env, dbc, stmt)) {
-      continue;
-    }
-    if (options_.timing) processing_.stop();
-    int16_t columns = 0;
-    session_->checkFatal(api.numResultCols(stmt, &columns), "SQLNumResultCols()", env, dbc, stmt);
-    int32_t rows = 0;
-    if (columns > 0) {
-      showResultSet(columns, &rows);
-    } else if (isModification(statement_)) {
-      session_->checkFatal(api.rowCount(stmt, &rows), "SQLRowCount()", env, dbc, stmt);
-    } else {
-      continue;
-    }
-    out_->putInt(rows);
-    out_->puts(rows == 1 ? " row\n" : " rows\n");
-    if (options_.timing) writeTiming();
-    session_->checkStatus(api.freeStmt(stmt, SQL_CLOSE), "SQLFreeStmt(CLOSE)", env, dbc, stmt);
+    if (!runStatement(length)) break;
   }
+}
+
+bool StatementLoop::runStatement(std::size_t length) {
+  int32_t rows = 0;
+  log_->begin(statement_, length);
+  bool completed = executeAndShow(length, &rows);
+  if (!completed) log_->markCancelled();
+  log_->end();
+  return completed;
+}
+
+bool StatementLoop::executeAndShow(std::size_t length, int32_t* rows) {
+  const dci::DciApi& api = session_->api();
+  const DciHandle env = session_->env();
+  const DciHandle dbc = session_->dbc();
+  const DciHandle stmt = session_->stmt();
+  processing_.reset();
+  elapsed_.reset();
+  if (options_.timing) {
+    processing_.start();
+    elapsed_.start();
+  }
+  bool executed =
+      session_->checkStatus(api.execDirect(stmt, statement_, static_cast<int32_t>(length)),
+                            "SQLExecDirect()", env, dbc, stmt);
+  // A stopped statement is left as it is: the session's tear-down drops it.
+  if (caughtSignal() != 0) return false;
+  if (!executed) return true;
+  if (options_.timing) processing_.stop();
+  int16_t columns = 0;
+  session_->checkFatal(api.numResultCols(stmt, &columns), "SQLNumResultCols()", env, dbc, stmt);
+  if (columns > 0) {
+    log_->countRows(rows);
+    if (!showResultSet(columns, rows)) return false;
+  } else if (isModification(statement_)) {
+    session_->checkFatal(api.rowCount(stmt, rows), "SQLRowCount()", env, dbc, stmt);
+    log_->countRows(rows);
+  } else {
+    return true;
+  }
+  out_->putInt(*rows);
+  out_->puts(*rows == 1 ? " row\n" : " rows\n");
+  if (options_.timing) writeTiming();
+  session_->checkStatus(api.freeStmt(stmt, SQL_CLOSE), "SQLFreeStmt(CLOSE)", env, dbc, stmt);
+  return true;
+}
+
+bool StatementLoop::stoppedAfterFetch(DciReturn rc) {
+  if (caughtSignal() == 0) return false;
+  if (rc != SQL_SUCCESS && rc != SQL_NO_DATA_FOUND) {
+    session_->checkStatus(rc, "SQLFetch()", session_->env(), session_->dbc(), session_->stmt());
+  }
+  return true;
 }
 
 void StatementLoop::writeTiming() {
@@ -101,16 +127,14 @@ void StatementLoop::writeTiming() {
   out_->write(line, static_cast<std::size_t>(n));
 }
 
-void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
+bool StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
   const std::size_t count = static_cast<std::size_t>(columns);
   if (options_.timing) processing_.start();
   fetchLabels(count);
   DciReturn rc = session_->api().fetch(session_->stmt());
   if (options_.timing) processing_.stop();
-  if (rc != SQL_NO_DATA_FOUND) {
-    showRows(count, rc, rows);
-    return;
-  }
+  if (stoppedAfterFetch(rc)) return false;
+  if (rc != SQL_NO_DATA_FOUND) return showRows(count, rc, rows);
   // A result without rows still shows its labels, each with an empty value.
   const char* prefixes = linePrefixes_.data();
   const std::size_t* starts = prefixStarts_.data();
@@ -118,6 +142,7 @@ void StatementLoop::showResultSet(int16_t columns, int32_t* rows) {
     out_->write(prefixes + starts[i], starts[i + 1] - starts[i]);
     out_->put('\n');
   }
+  return true;
 }
 
 void StatementLoop::fetchLabels(std::size_t count) {
@@ -159,7 +184,7 @@ void StatementLoop::fetchLabels(std::size_t count) {
   }
 }
 
-void StatementLoop::showRows(std::size_t count, DciReturn rc, int32_t* rows) {
+bool StatementLoop::showRows(std::size_t count, DciReturn rc, int32_t* rows) {
   assert(rc != SQL_NO_DATA_FOUND && prefixStarts_.size() == count + 1);
   // The inner loop runs for every value of the result: nothing in it
   // allocates, output is flushed only when the buffer fills or a page-mode
@@ -190,12 +215,16 @@ void StatementLoop::showRows(std::size_t count, DciReturn rc, int32_t* rows) {
     }
     rc = api.fetch(stmt);
     if (options_.timing) processing_.stop();
-    if (rc == SQL_NO_DATA_FOUND) break;
+    if (stoppedAfterFetch(rc)) return false;
+    if (rc == SQL_NO_DATA_FOUND) return true;
     if (!pausing) {
       out_->put('\n');
     } else {
       if (!options_.silent) out_->write(kMore, sizeof kMore - 1);
+      log_->pauseBegin();
       pausing = awaitReply();
+      log_->pauseEnd();
+      if (caughtSignal() != 0) return false;
     }
   }
 }

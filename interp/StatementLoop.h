@@ -1,6 +1,7 @@
 // The statement loop: reads one statement per line, runs it through the DCI
 // call table and shows what comes back (records as "label: value" lines, row
-// counts, timing lines), pausing after each record in page mode.
+// counts, timing lines), pausing after each record in page mode. A caught
+// signal (interp/Signals.h) stops the statement's output and ends the loop.
 #ifndef DVSQL_INTERP_STATEMENTLOOP_H_
 #define DVSQL_INTERP_STATEMENTLOOP_H_
 
@@ -11,6 +12,7 @@
 #include "interp/Console.h"
 #include "interp/Options.h"
 #include "interp/Session.h"
+#include "interp/StatementLog.h"
 #include "interp/Stopwatch.h"
 
 namespace interp {
@@ -31,24 +33,34 @@ class StatementLoop {
  public:
   // REQUIRES: session is set up; all pointers outlive the loop.
   StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
-                OutputBuffer* out, OutputBuffer* err);
+                OutputBuffer* out, OutputBuffer* err, StatementLog* log);
 
-  // Runs statements until a quit line or the end of input. Ends the process on
-  // fatal failures.
+  // Runs statements until a quit line, the end of input or a caught signal.
+  // Ends the process on fatal failures.
   void run();
 
  private:
+  // Runs the statement line of `length` bytes in statement_ and shows what it
+  // gives, with its line in the statement log; returns false when a signal
+  // stopped it.
+  bool runStatement(std::size_t length);
+  // runStatement without the log line; *rows is the statement's row count.
+  bool executeAndShow(std::size_t length, int32_t* rows);
   // Shows the result set of the current statement; adds its records to *rows.
-  void showResultSet(int16_t columns, int32_t* rows);
+  // Returns false when a signal stopped it.
+  bool showResultSet(int16_t columns, int32_t* rows);
   // Reads the label of each of the `count` result columns and keeps "label: "
   // of each in linePrefixes_ and prefixStarts_. Ends the process when a label
   // cannot be read or kept.
   void fetchLabels(std::size_t count);
   // Shows the records of the current result set until a fetch finds no more,
   // and adds them to *rows; rc is what the first fetch returned, checked like
-  // every later one. REQUIRES: rc is not SQL_NO_DATA_FOUND; fetchLabels(count)
-  // ran for this result set.
-  void showRows(std::size_t count, DciReturn rc, int32_t* rows);
+  // every later one. Returns false when a signal stopped it. REQUIRES: rc is
+  // not SQL_NO_DATA_FOUND; fetchLabels(count) ran for this result set.
+  bool showRows(std::size_t count, DciReturn rc, int32_t* rows);
+  // Whether a signal was caught; if so, reports a fetch's rc (without ending
+  // the process) unless it is a success or the end of the rows.
+  bool stoppedAfterFetch(DciReturn rc);
   // Waits for the reply to "(more)"; returns whether to go on pausing.
   bool awaitReply();
   void writeTiming();
@@ -59,6 +71,7 @@ class StatementLoop {
   InputReader* in_;
   OutputBuffer* out_;
   OutputBuffer* err_;
+  StatementLog* log_;
   Stopwatch processing_;
   Stopwatch elapsed_;
   // "label: " of every column of the current result set, one after the other,

@@ -12,13 +12,17 @@
 #include "interp/Console.h"
 #include "interp/Options.h"
 #include "interp/Session.h"
+#include "interp/Signals.h"
+#include "interp/StatementLog.h"
 #include "interp/StatementLoop.h"
 
 namespace {
 
 // Output that cannot be written is lost: say so once and stop with status 1
-// rather than report success.
+// rather than report success. While a signal ends the session (a terminal
+// that hung up, say), the session is still closed: the output is dropped.
 void standardOutputFailed(int error) {
+  if (interp::caughtSignal() != 0) return;
   std::fprintf(stderr, "dvsql: cannot write standard output: %s\n", std::strerror(error));
   std::_Exit(1);
 }
@@ -53,11 +57,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  interp::StatementLog log(std::getenv(interp::kStatementLogVariable), options.account, &out, &err);
   interp::Session session(api, options, &out, &err);
+  session.setStatementLog(&log);
   session.setUp();
-  interp::InputReader in(STDIN_FILENO, &out);
-  auto loop = std::make_unique<interp::StatementLoop>(&session, options, &in, &out, &err);
+  // Caught only once there is a session to close; until then a signal ends
+  // dvsql at once.
+  interp::catchSignals(api.cancel, session.stmt());
+  interp::InputReader in(STDIN_FILENO, &out, &interp::waitForInput);
+  auto loop = std::make_unique<interp::StatementLoop>(&session, options, &in, &out, &err, &log);
   loop->run();
+  interp::stopCancelling();
   session.tearDown();
-  return 0;
+  return interp::exitStatus(0);
 }

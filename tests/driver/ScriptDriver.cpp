@@ -8,12 +8,16 @@
 //   sqlerror-stuck <rc>                       from the entry above on, SQLError always returns rc
 //   omit <ordinal>                            the export table has no entry for that ordinal
 //   abi <n>                                   the export table reports ABI version n
+//   cancel <rc>                               what SQLCancel returns (default 0)
+// SQLCancel is not scripted per call: it may come at any time, from a signal handler. It logs
+// itself and cuts short the sleep of the call that is running, which then returns as scripted.
 // Tokens are bare words, numbers, `null` or double-quoted strings with \" \\ \n \t \r \0 \xHH.
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -49,7 +53,9 @@ enum class Fn {
   Disconnect,
   FreeConnect,
   FreeEnv,
-  Error,  // never scripted per call; listed for its name in the log
+  Tables,
+  Error,   // never scripted per call; listed for its name in the log
+  Cancel,  // never scripted per call (see `cancel`)
 };
 
 enum class Response {
@@ -85,7 +91,9 @@ constexpr FnInfo kFunctions[] = {
     {Fn::Disconnect, "SQLDisconnect", Response::None},
     {Fn::FreeConnect, "SQLFreeConnect", Response::None},
     {Fn::FreeEnv, "SQLFreeEnv", Response::None},
+    {Fn::Tables, "SQLTables", Response::None},
     {Fn::Error, "SQLError", Response::None},
+    {Fn::Cancel, "SQLCancel", Response::None},
 };
 
 const FnInfo& infoOf(Fn fn) {
@@ -127,6 +135,7 @@ struct Script {
   bool omitted[DCI_ORD_COUNT] = {};
   bool hasAbi = false;
   uint32_t abi = DCI_ABI_VERSION;
+  int16_t cancelRc = SQL_SUCCESS;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -293,10 +302,15 @@ class Parser {
       if (head.text == "sqlerror-stuck") return stuck(tokens, error);
       if (head.text == "omit") return omit(tokens, error);
       if (head.text == "abi") return abi(tokens, error);
+      if (head.text == "cancel") return cancel(tokens, error);
       for (const FnInfo& info : kFunctions) {
         if (head.text != info.name) continue;
         if (info.fn == Fn::Error) {
           error = "SQLError is not scripted per call; its records come from diag lines";
+          return false;
+        }
+        if (info.fn == Fn::Cancel) {
+          error = "SQLCancel is not scripted per call; `cancel <rc>` sets what it returns";
           return false;
         }
         return entry(info, tokens, error);
@@ -459,6 +473,16 @@ class Parser {
     return true;
   }
 
+  bool cancel(const std::vector<Token>& tokens, std::string& error) {
+    int64_t rc = 0;
+    if (tokens.size() != 2 || !parseInteger(tokens[1], INT16_MIN, INT16_MAX, rc)) {
+      error = "cancel needs one 16-bit decimal return code";
+      return false;
+    }
+    script_.cancelRc = static_cast<int16_t>(rc);
+    return true;
+  }
+
   Script& script_;
 };
 
@@ -527,6 +551,10 @@ struct State {
 
 std::mutex g_mutex;
 State* g_state = nullptr;
+// Set by SQLCancel, cleared when a call starts: a cancel stops only the call that runs when it
+// comes. Lock-free, since SQLCancel takes no lock.
+std::atomic<bool> g_cancelled{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set in signal handlers");
 DciProc g_procs[DCI_ORD_COUNT] = {};
 DciExportTable g_table = {};
 
@@ -600,13 +628,17 @@ std::string num(int64_t value) {
   return std::to_string(value);
 }
 
+// Sleeps ms milliseconds, in short steps so that an SQLCancel ends the sleep soon. A signal
+// alone does not cut the call short, as with a real driver that is blocked in its server.
 void sleepFor(uint32_t ms) {
-  struct timespec left;
-  left.tv_sec = static_cast<time_t>(ms / 1000);
-  left.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-  // A signal (the user's interrupt, say) does not cut the call short, as with a real driver
-  // that is blocked in its server.
-  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+  constexpr uint32_t kStepMs = 10;
+  while (ms > 0 && !g_cancelled.load()) {
+    uint32_t step = std::min(ms, kStepMs);
+    struct timespec left = {0, static_cast<long>(step) * 1000000L};
+    while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+      if (g_cancelled.load()) return;
+    }
+    ms -= step;
   }
 }
 
@@ -615,6 +647,7 @@ void sleepFor(uint32_t ms) {
 class Call {
  public:
   explicit Call(Fn fn) : lock_(g_mutex), fn_(fn) {
+    g_cancelled.store(false);
     State* state = g_state;
     if (state == nullptr) return;
     const std::vector<Entry>& entries = state->script.entries;
@@ -662,7 +695,7 @@ void writeHandle(const Call& call, DciHandle* out) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The 17 functions.
+// The 17 functions and the two optional ones.
 
 DciReturn sqlAllocEnv(DciHandle* phenv) {
   Call call(Fn::AllocEnv);
@@ -811,6 +844,54 @@ DciReturn sqlFreeEnv(DciHandle henv) {
   return call.finish(num(henv));
 }
 
+DciReturn sqlTables(DciHandle hstmt, const char* szTableQualifier, int16_t cbTableQualifier,
+                    const char* szTableOwner, int16_t cbTableOwner, const char* szTableName,
+                    int16_t cbTableName, const char* szTableType, int16_t cbTableType) {
+  Call call(Fn::Tables);
+  return call.finish(joined(num(hstmt), textWithLength(szTableQualifier, cbTableQualifier, "&q"),
+                            num(cbTableQualifier), textWithLength(szTableOwner, cbTableOwner, "&o"),
+                            num(cbTableOwner), textWithLength(szTableName, cbTableName, "&n"),
+                            num(cbTableName), textWithLength(szTableType, cbTableType, "&t"),
+                            num(cbTableType)));
+}
+
+// Appends value in decimal to the text at *p (no allocation: runs in signal handlers).
+void appendDecimal(char** p, int64_t value) {
+  char digits[24];
+  int n = 0;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *(*p)++ = '-';
+  while (n > 0) *(*p)++ = digits[--n];
+}
+
+void appendText(char** p, const char* text) {
+  while (*text != '\0') *(*p)++ = *text++;
+}
+
+// Async-signal-safe, as the interface requires: no lock, no allocation, one write for its log
+// line. The script and the log descriptor do not change once loaded.
+DciReturn sqlCancel(DciHandle hstmt) {
+  State* state = g_state;
+  DciReturn rc = state != nullptr ? state->script.cancelRc : SQL_SUCCESS;
+  g_cancelled.store(true);
+  if (state != nullptr && state->logFd >= 0) {
+    char line[64];
+    char* p = line;
+    appendText(&p, "SQLCancel(");
+    appendDecimal(&p, hstmt);
+    appendText(&p, ") -> ");
+    appendDecimal(&p, rc);
+    *p++ = '\n';
+    ssize_t ignored = ::write(state->logFd, line, static_cast<std::size_t>(p - line));
+    (void)ignored;
+  }
+  return rc;
+}
+
 // The explicit type argument makes the compiler check each function against its ABI shape.
 template <typename FnPtr>
 DciProc proc(FnPtr function) {
@@ -835,6 +916,8 @@ void buildTable(const Script& script) {
   g_procs[DCI_ORD_SQLNUMRESULTCOLS] = proc<SQLNumResultColsFn>(sqlNumResultCols);
   g_procs[DCI_ORD_SQLROWCOUNT] = proc<SQLRowCountFn>(sqlRowCount);
   g_procs[DCI_ORD_SQLSETCONNECTOPTION] = proc<SQLSetConnectOptionFn>(sqlSetConnectOption);
+  g_procs[DCI_ORD_SQLCANCEL] = proc<SQLCancelFn>(sqlCancel);
+  g_procs[DCI_ORD_SQLTABLES] = proc<SQLTablesFn>(sqlTables);
   for (int ordinal = 0; ordinal < DCI_ORD_COUNT; ++ordinal) {
     if (script.omitted[ordinal]) g_procs[ordinal] = nullptr;
   }
