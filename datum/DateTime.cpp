@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -105,7 +106,9 @@ bool droppedByReform(int32_t year, int32_t month, int32_t day, int reform) {
   return false;
 }
 
-// The noon-based day count of local midnight starting the date (month from 0).
+// The noon-based day count of local midnight starting the date (month from 0),
+// in integers: trunc(365.25 y) is 1461 y / 4 (less 0.75 before year 0) and
+// trunc(30.6001 (m + 1)) is 306001 (m + 1) / 10000.
 int32_t dayNumber(int32_t year, int32_t month, int32_t day, int reform) {
   int32_t y = year;
   int32_t m = month + 1;
@@ -115,9 +118,9 @@ int32_t dayNumber(int32_t year, int32_t month, int32_t day, int reform) {
   }
   int32_t b = 0;
   if (gregorianDate(year, month, day, reform)) b = 2 - y / 100 + (y / 100) / 4;
-  double c = y < 0 ? std::trunc(365.25 * y - 0.75) : std::trunc(365.25 * y);
-  double d = std::trunc(30.6001 * (m + 1));
-  return b + static_cast<int32_t>(c) + static_cast<int32_t>(d) + day + 1720994;
+  int32_t c = y < 0 ? (1461 * y - 3) / 4 : 1461 * y / 4;
+  int32_t d = 306001 * (m + 1) / 10000;
+  return b + c + d + day + 1720994;
 }
 
 struct CivilDate {
@@ -127,20 +130,22 @@ struct CivilDate {
 };
 
 // The date of the day that starts at midnight day number j (noon-based count
-// plus half a day).
+// plus half a day), 0 or more. The steps of the usual Julian-day algorithm
+// in exact integer arithmetic: its constants 1867216.25, 36524.25, 122.1,
+// 365.25 and 30.6001 are kept as the fractions they stand for.
 CivilDate civilDate(int32_t j, int reform) {
-  double a = j;
+  int64_t a = j;
   if ((reform == DateTime::kReform1582 && j >= DateTime::kFirstGregorianDay1582) ||
       (reform == DateTime::kReform1752 && j >= DateTime::kFirstGregorianDay1752)) {
-    double alpha = std::trunc((j - 1867216.25) / 36524.25);
-    a = j + 1 + alpha - std::trunc(alpha / 4);
+    int64_t alpha = (4 * a - 7468865) / 146097;
+    a = a + 1 + alpha - alpha / 4;
   }
-  double b = a + 1524;
-  double c = std::trunc((b - 122.1) / 365.25);
-  double d = std::trunc(c * 365.25 + 0.1);
-  double e = std::trunc((b - d) / 30.6001);
+  int64_t b = a + 1524;
+  int64_t c = (20 * b - 2442) / 7305;
+  int64_t d = 1461 * c / 4;
+  int64_t e = (b - d) * 10000 / 306001;
   CivilDate date;
-  date.day = static_cast<int32_t>(b - d - std::trunc(e * 30.6001));
+  date.day = static_cast<int32_t>(b - d - e * 306001 / 10000);
   date.month = static_cast<int32_t>(e < 14 ? e - 1 : e - 13);
   date.year = static_cast<int32_t>(date.month <= 2 ? c - 4715 : c - 4716);
   return date;
@@ -156,12 +161,16 @@ int32_t yearOf(const TimeSpan& instant) {
 }
 
 // Whether utc is a valid instant of a value whose local time is utc less
-// offset: never negative, and both within the years.
+// offset (less than a day): never negative, and both within the years.
 bool instantValid(const TimeSpan& utc, int32_t offset) {
   if (utc.negative || utc.days < 0 || utc.seconds < 0 || utc.seconds >= kSecondsPerDay ||
       utc.microseconds < 0 || utc.microseconds >= TimeSpan::kMicrosecondsPerSecond) {
     return false;
   }
+  // Local time then falls on days utc.days - 1 to utc.days + 2 (counted from
+  // midnight), inside the years for these days under every reform: 0 is 1
+  // January -4712 and 5,373,484 the earliest 31 December 9999 (Gregorian).
+  if (utc.days >= 2 && utc.days <= 5373482) return true;
   TimeSpan local = utc;
   local.subtractSeconds(offset);
   int32_t utcYear = yearOf(utc);
@@ -181,6 +190,24 @@ bool startsNoCase(const char* text, const char* piece, std::size_t n) {
   return n > 0 && strnlen(text, n) == n && compareNoCase(text, piece, n) == 0;
 }
 
+// Writes v in decimal into out (16 bytes or more), padded with "0" on the
+// left to width characters (at most 12), a minus sign counting, as "%0*d"
+// does; answers the length. No NUL is written.
+std::size_t writePadded(char* out, int32_t v, int width) {
+  char reversed[12];
+  int n = 0;
+  uint32_t m = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  do {
+    reversed[n++] = static_cast<char>('0' + m % 10);
+    m /= 10;
+  } while (m != 0);
+  std::size_t used = 0;
+  if (v < 0) out[used++] = '-';
+  for (int pad = width - n - (v < 0 ? 1 : 0); pad > 0; --pad) out[used++] = '0';
+  while (n > 0) out[used++] = reversed[--n];
+  return used;
+}
+
 // Appends formatted text to a fixed buffer, never beyond it.
 class TextBuilder {
  public:
@@ -190,11 +217,9 @@ class TextBuilder {
     out_[used_] = '\0';
   }
   void put(const char* text) { put(text, std::strlen(text)); }
-  // v padded with "0" on the left to width characters, a minus sign counting.
   void number(int32_t v, int width) {
     char digits[16];
-    int n = std::snprintf(digits, sizeof digits, "%0*d", width, v);
-    put(digits, static_cast<std::size_t>(n));
+    put(digits, writePadded(digits, v, width));
   }
 
  private:
@@ -399,8 +424,9 @@ int32_t DateTime::zoneOffset() const {
 bool DateTime::settle(const Fields& f, int32_t requestedFrom, int32_t requestedTo,
                       unsigned options) {
   Fields g = f;
-  if ((options & kDateIfMidnight) != 0 && g.precTo >= kUnitHour && g.hour == 0 && g.minute == 0 &&
-      g.second == 0 && g.microsecond == 0) {
+  // Only a value that holds the day can become a date.
+  if ((options & kDateIfMidnight) != 0 && g.precFrom <= kUnitDay && g.precTo >= kUnitHour &&
+      g.hour == 0 && g.minute == 0 && g.second == 0 && g.microsecond == 0) {
     g.precTo = kUnitDay;
   }
   auto inside = [&](int32_t unit) { return unitInside(requestedFrom, requestedTo, unit); };
@@ -431,53 +457,55 @@ bool DateTime::settle(const Fields& f, int32_t requestedFrom, int32_t requestedT
       g.second < 0 || g.second > 59 || g.microsecond < 0 || g.microsecond >= 1000000) {
     ok = false;
   }
+  // The instant of the fields (now within the ranges of the arithmetic),
+  // kept only when it is valid.
+  TimeSpan utc;
   if (ok) {
-    DateTime v(*this);
-    v.precFrom_ = g.precFrom;
-    v.precTo_ = g.precTo;
-    v.year_ = static_cast<int16_t>(g.year);
-    v.month_ = static_cast<int16_t>(g.month);
-    v.day_ = static_cast<int16_t>(g.day);
-    v.hour_ = static_cast<int16_t>(g.hour);
-    v.minute_ = static_cast<int16_t>(g.minute);
-    v.second_ = static_cast<int16_t>(g.second);
-    v.microsecond_ = static_cast<int32_t>(g.microsecond);
-    v.zoneHours_ = static_cast<int16_t>(g.zoneHours);
-    v.zoneMinutes_ = static_cast<int16_t>(g.zoneMinutes);
-    ok = v.fieldsToInstant();
-    if (ok) {
-      if ((options & kTrimFraction) != 0) v.trimFraction();
-      *this = v;
+    int32_t offset = g.precTo >= kUnitHour ? offsetOf(static_cast<int32_t>(g.zoneHours),
+                                                      static_cast<int32_t>(g.zoneMinutes))
+                                           : 0;
+    utc.days = dayNumber(static_cast<int32_t>(g.year), static_cast<int32_t>(g.month),
+                         static_cast<int32_t>(g.day), calendarReformSetting);
+    utc.seconds = static_cast<int32_t>(g.second + ((g.hour + 12) * 60 + g.minute) * 60);
+    if (utc.seconds >= kSecondsPerDay) {
+      utc.seconds -= kSecondsPerDay;
+      utc.days += 1;
     }
+    utc.microseconds = static_cast<int32_t>(g.microsecond);
+    if (offset != 0) utc.addSeconds(offset);
+    ok = instantValid(utc, offset);
   }
-  if (!ok) setStatus(badDateTimeStatus());
-  return ok;
-}
-
-bool DateTime::fieldsToInstant() {
-  TimeSpan local;
-  local.days = dayNumber(year_, month_, day_, calendarReformSetting);
-  local.seconds = second_ + ((hour_ + 12) * 60 + minute_) * 60;
-  if (local.seconds >= kSecondsPerDay) {
-    local.seconds -= kSecondsPerDay;
-    local.days += 1;
+  if (!ok) {
+    setStatus(badDateTimeStatus());
+    return false;
   }
-  local.microseconds = microsecond_;
-  TimeSpan utc = local;
-  int32_t offset = precTo_ >= kUnitHour ? zoneOffset() : 0;
-  utc.addSeconds(offset);
-  if (!instantValid(utc, offset)) return false;
+  precFrom_ = g.precFrom;
+  precTo_ = g.precTo;
+  zoneHours_ = static_cast<int16_t>(g.zoneHours);
+  zoneMinutes_ = static_cast<int16_t>(g.zoneMinutes);
   utc_ = utc;
+  // The fields follow from the instant.
   instantToFields();
+  if ((options & kTrimFraction) != 0) trimFraction();
   return true;
 }
 
 void DateTime::instantToFields() {
   int reform = calendarReformSetting;
   local_ = utc_;
-  if (precTo_ >= kUnitHour) local_.subtractSeconds(zoneOffset());
+  int32_t offset = precTo_ >= kUnitHour ? zoneOffset() : 0;
+  if (offset != 0) local_.subtractSeconds(offset);
+  // Midnight-based: half a day later.
   TimeSpan w = local_;
-  w.addSeconds(kHalfDay);
+  if (!w.negative && w.seconds >= 0 && w.seconds < kSecondsPerDay) {
+    w.seconds += kHalfDay;
+    if (w.seconds >= kSecondsPerDay) {
+      w.seconds -= kSecondsPerDay;
+      ++w.days;
+    }
+  } else {
+    w.addSeconds(kHalfDay);
+  }
   int32_t j = w.negative ? 0 : w.days;
   int32_t s = w.negative ? 0 : w.seconds;
   CivilDate date = civilDate(j, reform);
@@ -501,6 +529,11 @@ void DateTime::instantToFields() {
     yd -= 11;
   yearDay_ = static_cast<int16_t>(yd >= 1 && yd <= 366 ? yd : 0);
 
+  // The day that starts at midnight day number j is weekday (j + 1) mod 7.
+  if (!w.negative) {
+    weekday_ = static_cast<int16_t>((w.days + 1) % 7);
+    return;
+  }
   TimeSpan wd = local_;
   wd.addSeconds(kWeekdayShift);
   int32_t weekday = wd.days % 7;
@@ -538,7 +571,8 @@ bool DateTime::takeCount(int64_t count, bool isSeconds, int64_t epochDay) {
 }
 
 void DateTime::trimFraction() {
-  while (precTo_ >= kUnitFraction) {
+  // A value that starts at the fraction keeps its first digit.
+  while (precTo_ >= kUnitFraction && precTo_ > precFrom_) {
     // The last digit kept and those after it, in microseconds: 10 for
     // fraction(6), 1,000,000 for fraction(1).
     int32_t place = 10;
@@ -658,7 +692,7 @@ bool DateTime::Reader::readLocale(const DateTimeSettings& s, bool iso, Fields* f
     for (int32_t unit = from > kUnitHour ? from : kUnitHour; unit <= last; ++unit) {
       if (unit == kUnitHour) {
         if (atEnd()) {
-          if ((options & kDateIfMidnight) != 0) {
+          if ((options & kDateIfMidnight) != 0 && from <= kUnitDay) {
             f->precTo = kUnitDay;
           } else {
             warning = timeSetToMidnightStatus();
@@ -761,7 +795,7 @@ bool DateTime::Reader::readStandard(Fields* f) {
       f->day = n.value;
     } else if (unit == kUnitHour || unit == kUnitMinute) {
       if (!number(false, &n)) {
-        if (unit == kUnitHour && (options & kDateIfMidnight) != 0) {
+        if (unit == kUnitHour && (options & kDateIfMidnight) != 0 && from <= kUnitDay) {
           f->precTo = kUnitDay;
         } else {
           warning = unit == kUnitHour ? timeSetToMidnightStatus() : minutesSetToZeroStatus();
@@ -794,8 +828,10 @@ bool DateTime::Reader::readStandard(Fields* f) {
       f->microsecond = microseconds;
     }
   }
+  // The zone applies, and may be given, when the end unit is the hour or
+  // finer: the "absolute" form writes it for every such value.
   if (!atEnd()) {
-    if ((*p != '+' && *p != '-') || !unitInside(from, to, kUnitHour)) return false;
+    if ((*p != '+' && *p != '-') || to < kUnitHour) return false;
     bool west = *p == '-';
     ++p;
     ScannedNumber hours;
@@ -842,15 +878,11 @@ DateTime::DateTime(const char* text, const char* style, int32_t precFrom, int32_
     refreshSettings(&copy);
     Reader reader(text, options);
     Fields f = start;
-    // Checked on a copy: when the checks fail, the standard reading may
-    // still follow on the untouched value.
-    if (reader.readLocale(copy.settings, iso, &f)) {
-      DateTime v(*this);
-      if (v.settle(f, precFrom, precTo, options)) {
-        *this = v;
-        setStatus(reader.warning != nullptr ? reader.warning : successStatus());
-        return;
-      }
+    // When the checks fail, settle changes nothing but the status, and the
+    // standard reading may still follow.
+    if (reader.readLocale(copy.settings, iso, &f) && settle(f, precFrom, precTo, options)) {
+      setStatus(reader.warning != nullptr ? reader.warning : successStatus());
+      return;
     }
     if (style != nullptr) {
       setStatus(badDateTimeStatus());
@@ -872,25 +904,30 @@ DateTime::DateTime(const char* text, const char* style, int32_t precFrom, int32_
 
 void DateTime::format(char* out, const char* style, unsigned options) const {
   TextBuilder text(out, kLocalTextSize);
-  DateTime c(*this);
   bool local = isLocalFormat(style);
   bool iso = !local && std::strcmp(style, "iso") == 0;
   bool odbc = !local && std::strcmp(style, "odbc") == 0;
   bool absolute = !local && std::strcmp(style, "absolute") == 0;
-  if (c.precTo_ >= kUnitHour) {
+  // The fields shown: this value's, or a copy's moved to the zone written.
+  std::optional<DateTime> moved;
+  if (precTo_ >= kUnitHour) {
     int16_t h = absolute ? 0 : defaultHours;
     int16_t m = absolute ? 0 : defaultMinutes;
-    if (c.zoneHours_ != h || c.zoneMinutes_ != m) c.moveToZone(h, m);
+    if (zoneHours_ != h || zoneMinutes_ != m) {
+      moved.emplace(*this);
+      moved->moveToZone(h, m);
+    }
   }
-  if ((options & kDateIfMidnight) != 0 && c.precTo_ >= kUnitHour && c.hour_ == 0 &&
-      c.minute_ == 0 && c.second_ == 0 && c.microsecond_ == 0) {
-    c.precTo_ = kUnitDay;
-  }
+  const DateTime& c = moved ? *moved : *this;
   int32_t from = c.precFrom_;
   int32_t to = c.precTo_;
+  if ((options & kDateIfMidnight) != 0 && from <= kUnitDay && to >= kUnitHour && c.hour_ == 0 &&
+      c.minute_ == 0 && c.second_ == 0 && c.microsecond_ == 0) {
+    to = kUnitDay;
+  }
   int32_t last = to < kUnitFraction ? to : kUnitFraction;
-  char fraction[8];
-  std::snprintf(fraction, sizeof fraction, "%06d", static_cast<int>(c.microsecond_));
+  char fraction[16];
+  fraction[writePadded(fraction, c.microsecond_, 6)] = '\0';
   fraction[fractionDigits(to)] = '\0';
 
   if (local) {

@@ -250,9 +250,6 @@ class DateTime : public Datum {
   // kTrimFraction) when it is valid, and otherwise changes nothing but the
   // status, which becomes the bad-format status.
   bool settle(const Fields& f, int32_t requestedFrom, int32_t requestedTo, unsigned options);
-  // Computes local and utc from the fields; false when the instant lies
-  // outside the years or before day 0.
-  bool fieldsToInstant();
   // Derives local and the fields from utc.
   void instantToFields();
   // Takes a Julian date into utc; false when it is out of range.

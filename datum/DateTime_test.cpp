@@ -169,7 +169,7 @@ TEST_F(DateTimeTest, TheStandardReading) {
   EXPECT_EQ(-4712, standard("-4713-06-01", kUnitYear, kUnitDay).year());
   EXPECT_EQ(bad(), standard("-4714-06-01", kUnitYear, kUnitDay).status());
 
-  // A trailing zone, only with the hour inside: UTC is local time plus it.
+  // A trailing zone, only at an end unit of hour or finer: UTC is local time plus it.
   v = standard("2000-01-01 10:00 +05:30", kUnitYear, kUnitMinute);
   EXPECT_EQ(0, v.severity());
   EXPECT_EQ(5, v.zoneHours());
@@ -187,6 +187,11 @@ TEST_F(DateTimeTest, TheStandardReading) {
   EXPECT_EQ(bad(), standard("2000-01-01-05", kUnitYear, kUnitDay).status());
   // A time of day does not check its zone.
   EXPECT_EQ(0, standard("10:00 +13:00", kUnitHour, kUnitMinute).severity());
+  // Without the hour too: the "absolute" text of a minute to second value reads back.
+  ASSERT_TRUE(DateTime::setDefaultZone(5, 30));
+  v = standard("24:00", kUnitMinute, kUnitSecond);
+  EXPECT_EQ("54:00 +0:0", write(v, "absolute"));
+  EXPECT_EQ("24:00", write(standard("54:00 +0:0", kUnitMinute, kUnitSecond), "standard"));
 }
 
 TEST_F(DateTimeTest, EachSetToWarningKeepsWhatWasRead) {
@@ -217,6 +222,13 @@ TEST_F(DateTimeTest, EachSetToWarningKeepsWhatWasRead) {
     DateTime v(text, "standard", kUnitYear, kUnitSecond, kMidnight);
     EXPECT_EQ(0, v.severity()) << text;
     EXPECT_EQ(kUnitDay, v.precTo()) << text;
+  }
+  // A time of day stays one.
+  for (const char* text : {" ", "00:00:00"}) {
+    DateTime v(text, "standard", kUnitHour, kUnitSecond, kMidnight);
+    EXPECT_EQ(kUnitHour, v.precFrom()) << text;
+    EXPECT_EQ(kUnitSecond, v.precTo()) << text;
+    EXPECT_EQ("0:00:00", write(v, "standard", kMidnight)) << text;
   }
   // Empty text: NULL without an error.
   DateTime empty("", nullptr, kUnitYear, kUnitSecond);
@@ -270,6 +282,9 @@ TEST_F(DateTimeTest, TrimFraction) {
             DateTime("12:00:00.000001", "local", kUnitHour, kUnitFraction6, kTrim).precTo());
   DateTime f(2000, 1, 1, 0, 0, 0, 500000, 0, 0, kUnitYear, kUnitFraction6, kTrim);
   EXPECT_EQ(kUnitFraction, f.precTo());
+  // A value that starts at the fraction keeps its first digit.
+  EXPECT_EQ(kUnitFraction,
+            DateTime("000", "standard", kUnitFraction, kUnitFraction3, kTrim).precTo());
 }
 
 TEST_F(DateTimeTest, WrittenStyles) {

@@ -516,6 +516,11 @@ char* Number::asString(char* buf, int bufSize, const char* fmt, FormatArg arg) c
         std::strcpy(plain, value_.d < 0 ? "-INF" : "+INF");
       } else {
         std::snprintf(plain, sizeof plain, "%.15g", value_.d);
+        // Next to the largest doubles 15 digits may round past them, to a
+        // text that would read as an overflow: 17 digits read back exactly.
+        if (std::fabs(value_.d) > 1e308 && std::isinf(std::strtod(plain, nullptr))) {
+          std::snprintf(plain, sizeof plain, "%.17g", value_.d);
+        }
       }
       break;
     default:

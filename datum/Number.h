@@ -126,8 +126,9 @@ class Number : public AbsNumber {
   // 60 for an integer, 130 for a double.
   int maxTextLength(const char* fmt = nullptr, FormatArg arg = nullptr) const override;
   // "%d", "%u" or "%.15g" (infinities and NaN as "+INF", "-INF", "+NAN",
-  // "-NAN", which parse back), in the locale's punctuation when fmt is null
-  // or "local"; cut to bufSize - 1 characters.
+  // "-NAN", which parse back; "%.17g" for the doubles next to the largest,
+  // whose 15 digits would round past the range), in the locale's punctuation
+  // when fmt is null or "local"; cut to bufSize - 1 characters.
   char* asString(char* buf, int bufSize, const char* fmt = nullptr,
                  FormatArg arg = nullptr) const override;
   // The smallest size of 1, 2, 4 (or, for a double, 4 as a float and 8)

@@ -299,6 +299,11 @@ TEST(NumberOrderTest, MixedTypesCompareByExactValue) {
 TEST(NumberTextTest, TextFormsAndMakingByName) {
   EXPECT_EQ("4294967295", textOf(Number(uint32_t{4294967295u})));
   EXPECT_EQ("123456789012346", textOf(Number(123456789012345.6)));
+  // 15 digits of the largest doubles would round past the range.
+  EXPECT_EQ("1.79769313486231e+308", textOf(Number(1.7976931348623149e308)));
+  EXPECT_EQ("-1.7976931348623157e+308", textOf(Number(-1.7976931348623157e308)));
+  EXPECT_EQ(-1.7976931348623157e308,
+            Number(textOf(Number(-1.7976931348623157e308)).c_str(), Number::kDouble).doubleValue());
   char buf[4];
   EXPECT_STREQ("-12", Number(-1234).asString(buf, sizeof buf));
   Datum* made = DatumClass::make("Number", "2147483648");

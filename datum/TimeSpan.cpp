@@ -84,6 +84,8 @@ void TimeSpan::shift(int64_t n) {
   // Whole days first, so that seconds stays within 32 bits.
   days = static_cast<int32_t>(days + s / kSecondsPerDay);
   seconds = static_cast<int32_t>(s % kSecondsPerDay);
+  // Nothing to borrow or flip: normalize would leave the amount as it is.
+  if (s >= 0 && days >= 0 && microseconds >= 0 && microseconds < kMicrosecondsPerSecond) return;
   normalize();
 }
 

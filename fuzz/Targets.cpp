@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fuzz/DateTimeTextFuzz.h"
+#include "fuzz/NumberTextFuzz.h"
 #include "fuzz/OioFuzz.h"
 #include "fuzz/ValueTextFuzz.h"
 
@@ -20,8 +22,13 @@ int oioBinary(const uint8_t* data, std::size_t size) {
 }
 
 const Target kTargets[] = {
-    {"oio_text", &oioText},        {"oio_binary", &oioBinary},    {"text_number", &runTextNumber},
-    {"binary_hex", &runBinaryHex}, {"short_date", &runShortDate},
+    {"oio_text", &oioText},
+    {"oio_binary", &oioBinary},
+    {"text_number", &runTextNumber},
+    {"binary_hex", &runBinaryHex},
+    {"short_date", &runShortDate},
+    {"number_text", &runNumberText},
+    {"datetime_text", &runDateTimeText},
 };
 
 }  // namespace
