@@ -45,6 +45,13 @@
 #include "object/SortedCltn.h"
 #include "object/String.h"
 #include "status/Status.h"
+#include "stream/IOBuf.h"
+#include "stream/IOBufList.h"
+#include "stream/IOBufMgr.h"
+#include "table/AbsTable.h"
+#include "table/MemArray.h"
+#include "table/NameCltn.h"
+#include "table/Table.h"
 
 namespace dv {
 namespace {
@@ -97,6 +104,16 @@ void registerAllClasses() {
   ExtDatumFile::desc();
   ExtDatumFileConstraint::desc();
   NilDatum::desc();
+  // Tables and their arrays.
+  MemArray::desc();
+  NameCltn::desc();
+  AbsTable::desc();
+  Table::desc();
+  // The buffers of the value stream.
+  IOBuf::desc();
+  IOBufIn::desc();
+  IOBufList::desc();
+  IOBufMgr::desc();
 
   if (std::getenv("DV_CLASS_LIST") != nullptr) {
     for (const Class* c = Class::first(); c != nullptr; c = c->next()) {

@@ -59,7 +59,7 @@ class GraphMaker {
     std::vector<Object*>& pool = hashable ? hashablePool_ : pool_;
     if (!pool.empty() && chance(20))
       return pool[static_cast<std::size_t>(below(static_cast<int>(pool.size())))];  // shared
-    int kind = depth > 0 ? below(16) : below(7);
+    int kind = depth > 0 ? below(18) : below(7);
     // Sequences refuse to be compared with other classes, so no hashed
     // collection may hold one next to other elements; an identity set equals
     // no copy of itself, so the comparison could not find one in a set.
@@ -111,8 +111,14 @@ class GraphMaker {
       case 14:
         ob = identity(false);
         break;
-      default:
+      case 15:
         ob = identity(true);
+        break;
+      case 16:
+        ob = table(depth);
+        break;
+      default:
+        ob = names();
         break;
     }
     if (ob != nil()) pool.push_back(ob);
@@ -257,6 +263,59 @@ class GraphMaker {
     return s;
   }
 
+  // A table of values with names, a title, row statuses and flags; now and
+  // then a table in a cell, or a copy of a table made before (sharing its
+  // names and cells).
+  Table* table(int depth) {
+    if (!tables_.empty() && chance(15)) {
+      Table* copy = keep(
+          new Table(*tables_[static_cast<std::size_t>(below(static_cast<int>(tables_.size())))]));
+      if (chance(50)) (void)copy->addColumnName(below(3), word().c_str());
+      return copy;
+    }
+    Table* t = keep(new Table);
+    int32_t rows = below(4);
+    int32_t cols = below(4);
+    (void)t->resize(rows, cols);
+    for (int32_t r = 0; r < rows; ++r) {
+      for (int32_t c = 0; c < cols; ++c) {
+        if (chance(40)) continue;  // the nil datum
+        Datum* d = depth > 1 && chance(15) ? static_cast<Datum*>(table(depth - 1)) : cellValue();
+        (void)t->setCell(r, c, d);
+      }
+    }
+    for (int i = below(3); i > 0; --i) (void)t->addColumnName(below(cols + 1), word().c_str());
+    if (chance(50)) (void)t->setTitle(word().c_str());
+    if (chance(30) && !statuses_.empty()) {
+      (void)t->setRowStatus(
+          below(rows + 1),
+          statuses_[static_cast<std::size_t>(below(static_cast<int>(statuses_.size())))]);
+    }
+    t->setFlags(static_cast<uint16_t>(below(16)));
+    tables_.push_back(t);
+    return t;
+  }
+
+  Datum* cellValue() {
+    if (!cellPool_.empty() && chance(20)) {
+      return cellPool_[static_cast<std::size_t>(below(static_cast<int>(cellPool_.size())))];
+    }
+    cellPool_.push_back(value());
+    return cellPool_.back();
+  }
+
+  NameCltn* names() {
+    NameCltn* n = keep(new NameCltn);
+    for (int i = below(4); i > 0; --i) {
+      Text* name = new Text(word().c_str());
+      Integer* column = new Integer(below(5));
+      EXPECT_TRUE(n->add(name, column));
+      name->release();
+      column->release();
+    }
+    return n;
+  }
+
   // Cycles: containers outside every hashed collection get references back
   // to themselves or to other such containers.
   void closeCycles() {
@@ -286,6 +345,8 @@ class GraphMaker {
   std::vector<OrderedCltn*> cycleCandidates_;
   std::vector<ArrayOb*> arrays_;
   std::vector<Assoc*> pairs_;
+  std::vector<Table*> tables_;
+  std::vector<Datum*> cellPool_;
 };
 
 // Compares a graph with its copy read back: the same shape object by object,
@@ -315,6 +376,8 @@ class GraphComparer {
     backward_[b] = a;
     if (a->isKindOf(Status::desc()))
       return sameStatus(*static_cast<const Status*>(a), *static_cast<const Status*>(b));
+    if (a->isKindOf(Table::desc()))
+      return sameTable(*static_cast<const Table*>(a), *static_cast<const Table*>(b));
     if (a->isKindOf(Datum::desc()))
       return sameDatum(*static_cast<const Datum*>(a), *static_cast<const Datum*>(b));
     if (a->isKindOf(LookupKey::desc()))
@@ -350,6 +413,36 @@ class GraphComparer {
       if (pa.str() != pb.str()) return fail("constraint differs", &a);
     }
     if (a.isNull() != b.isNull()) return fail("NULL differs", &a);
+    return match(a.status(), b.status());
+  }
+
+  // Titles and names travel by value in the old layout: they are compared by
+  // content; cells and row statuses by identity.
+  bool sameTable(const Table& a, const Table& b) {
+    if (a.rows() != b.rows() || a.cols() != b.cols() || a.flags() != b.flags() ||
+        a.hasRowStatus() != b.hasRowStatus()) {
+      return fail("table shape differs", &a);
+    }
+    std::ostringstream ta, tb;
+    a.title()->printOn(ta);
+    b.title()->printOn(tb);
+    if (ta.str() != tb.str() || a.title()->isNull() != b.title()->isNull())
+      return fail("title differs", &a);
+    const NameCltn& na = *a.columnNames();
+    const NameCltn& nb = *b.columnNames();
+    if (na.size() != nb.size()) return fail("names differ", &a);
+    for (int32_t i = 0; i < static_cast<int32_t>(na.size()); ++i) {
+      if (std::string(na.nameAt(i).chars()) != nb.nameAt(i).chars() ||
+          na.columnAt(i) != nb.columnAt(i)) {
+        return fail("names differ", &a);
+      }
+    }
+    for (int32_t r = 0; r < a.rows(); ++r) {
+      for (int32_t c = 0; c < a.cols(); ++c) {
+        if (!match(a.cell(r, c), b.cell(r, c))) return false;
+      }
+      if (a.hasRowStatus() && !match(a.rowStatus(r), b.rowStatus(r))) return false;
+    }
     return match(a.status(), b.status());
   }
 

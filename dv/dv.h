@@ -56,5 +56,14 @@
 #include "object/String.h"
 #include "platform/LocaleInfo.h"
 #include "status/Status.h"
+#include "stream/BufferTransfer.h"
+#include "stream/IOBuf.h"
+#include "stream/IOBufList.h"
+#include "stream/IOBufMgr.h"
+#include "table/AbsTable.h"
+#include "table/MemArray.h"
+#include "table/NameCltn.h"
+#include "table/Table.h"
+#include "table/TableStatus.h"
 
 #endif  // DV_DV_H_

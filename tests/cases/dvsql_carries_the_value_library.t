@@ -4,6 +4,14 @@ main runs. DV_CLASS_LIST makes the library's start-up list them, newest first.
 === env
 DV_CLASS_LIST=1
 === stderr
+class IOBufMgr
+class IOBufList
+class IOBufIn
+class IOBuf
+class Table
+class AbsTable
+class NameCltn
+class MemArray
 class NilDatum
 class ExtDatumFileConstraint
 class ExtDatumFile
