@@ -5,8 +5,10 @@ set(DV_FUZZ_ENTRY_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DateTimeTextFuzz.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberTextFuzz.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OioFuzz.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatementLoopFuzz.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Targets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ValueTextFuzz.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../tests/support/InProcessSession.cpp
 )
 file(GLOB DV_FUZZ_TARGETS LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_LIST_DIR}/corpus
      CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/*)

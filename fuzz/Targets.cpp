@@ -7,6 +7,7 @@
 #include "fuzz/DateTimeTextFuzz.h"
 #include "fuzz/NumberTextFuzz.h"
 #include "fuzz/OioFuzz.h"
+#include "fuzz/StatementLoopFuzz.h"
 #include "fuzz/ValueTextFuzz.h"
 
 namespace dv {
@@ -29,6 +30,7 @@ const Target kTargets[] = {
     {"short_date", &runShortDate},
     {"number_text", &runNumberText},
     {"datetime_text", &runDateTimeText},
+    {"statement_loop", &runStatementLoop},
 };
 
 }  // namespace

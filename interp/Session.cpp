@@ -20,7 +20,13 @@ namespace {
          api.freeConnect != nullptr && api.freeEnv != nullptr && api.error != nullptr;
 }
 
+ExitFunction exitFunction = nullptr;
+
 }  // namespace
+
+void setExitFunction(ExitFunction exit) {
+  exitFunction = exit;
+}
 
 Session::Session(const dci::DciApi& api, const InterpreterOptions& options, OutputBuffer* out,
                  OutputBuffer* err)
@@ -34,6 +40,7 @@ void Session::fatalExit() {
   if (log_ != nullptr) log_->end();
   out_->flush();
   err_->flush();
+  if (exitFunction != nullptr) exitFunction(exitStatus(1));
   std::exit(exitStatus(1));
 }
 

@@ -23,6 +23,12 @@ inline constexpr int16_t kMessageBufferSize = 2048;
 // never stops delivering records cannot hold the interpreter.
 inline constexpr int kMaxReportRecords = 1000;
 
+// What ends the process when a session fails fatally: std::exit, unless a
+// program that runs sessions in-process (the fuzzing harness, the out-of-memory
+// sweep) sets a function of its own, which must not return (it may throw).
+using ExitFunction = void (*)(int status);
+void setExitFunction(ExitFunction exit);
+
 class Session {
  public:
   // REQUIRES: api is fully bound; out and err outlive the session.

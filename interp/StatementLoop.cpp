@@ -9,6 +9,7 @@
 #include <new>
 
 #include "interp/Signals.h"
+#include "object/Allocation.h"
 #include "object/CompareNoCase.h"
 
 namespace interp {
@@ -155,7 +156,10 @@ void StatementLoop::fetchLabels(std::size_t count) {
   // One slot of labelSize bytes per column, left uninitialized: only what the
   // driver writes is read, and a large block costs no more than the pages the
   // labels touch.
-  std::unique_ptr<char[]> labels(new (std::nothrow) char[count * labelSize]);
+  struct Free {
+    void operator()(char* block) const { dv::deallocate(block); }
+  };
+  std::unique_ptr<char, Free> labels(static_cast<char*>(dv::allocate(count * labelSize)));
   if (labels == nullptr) fatal("Out of memory\n");
   for (std::size_t i = 0; i < count; ++i) {
     char* slot = labels.get() + i * labelSize;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interp/Console.h"
+#include "interp/HookedAllocator.h"
 #include "interp/Options.h"
 #include "interp/Session.h"
 #include "interp/StatementLog.h"
@@ -78,8 +79,8 @@ class StatementLoop {
   // and where each starts (one more entry for the end): the lines of a record
   // are then written with one copy per label. Kept between result sets so that
   // printing needs no allocation once they are large enough.
-  std::vector<char> linePrefixes_;
-  std::vector<std::size_t> prefixStarts_;
+  std::vector<char, HookedAllocator<char>> linePrefixes_;
+  std::vector<std::size_t, HookedAllocator<std::size_t>> prefixStarts_;
   char statement_[kStatementBufferSize];
   char reply_[kReplyBufferSize];
   char value_[kValueBufferSize];
