@@ -80,6 +80,13 @@ bool InputReader::fill() {
   }
 }
 
+bool InputReader::nextLine(const char* prompt, LineKind, char* buffer, std::size_t capacity,
+                           char* lastChar, std::size_t* length) {
+  assert(prompt == nullptr || beforeWait_ != nullptr);
+  if (prompt != nullptr) beforeWait_->puts(prompt);
+  return readLine(buffer, capacity, lastChar, length);
+}
+
 bool InputReader::readLine(char* buffer, std::size_t capacity, char* lastChar,
                            std::size_t* length) {
   assert(capacity >= 1);

@@ -55,7 +55,23 @@ class OutputBuffer {
   std::unique_ptr<char[]> buffer_;
 };
 
-class InputReader {
+// What a line read by the statement loop answers: a statement, or a pause's
+// "(more)" (a reply is never kept in the line history).
+enum class LineKind { kStatement, kReply };
+
+// Where the statement loop reads its lines: the plain reader below, or the
+// line editor at a terminal (interp/LineEditor.h).
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+
+  // Shows prompt (none when null) and reads one line as InputReader::readLine
+  // does, with the same limit of capacity - 1 characters.
+  virtual bool nextLine(const char* prompt, LineKind kind, char* buffer, std::size_t capacity,
+                        char* lastChar, std::size_t* length) = 0;
+};
+
+class InputReader : public LineSource {
  public:
   // Waits until fd has input; false when the wait was given up (a signal
   // came), which ends the line being read without ending the input.
@@ -76,6 +92,11 @@ class InputReader {
   // input, on a read error or when the wait is given up before the line ends;
   // what was read is dropped. REQUIRES: capacity >= 1.
   bool readLine(char* buffer, std::size_t capacity, char* lastChar, std::size_t* length);
+
+  // Writes prompt to *beforeWait, then readLine. REQUIRES: beforeWait is not
+  // null when prompt is not.
+  bool nextLine(const char* prompt, LineKind kind, char* buffer, std::size_t capacity,
+                char* lastChar, std::size_t* length) override;
 
  private:
   // Refills the buffer; false at end of input, on a read error or when the

@@ -13,21 +13,28 @@ namespace interp {
 
 namespace signals_internal {
 volatile std::sig_atomic_t caught = 0;
+volatile std::sig_atomic_t interrupted = 0;
 }  // namespace signals_internal
 
 namespace {
 
 using signals_internal::caught;
+using signals_internal::interrupted;
 
 constexpr int kCaught[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSignalExitBase = 128;
 SQLCancelFn cancelCall = nullptr;
 std::atomic<DciHandle> cancelTarget{DCI_NULL_HANDLE};
+volatile std::sig_atomic_t interruptOnly = 0;  // SIGINT only interrupts
 static_assert(std::atomic<DciHandle>::is_always_lock_free, "read in the signal handler");
 
 extern "C" void onSignal(int signal) {
   const int savedErrno = errno;
-  if (caught == 0) caught = signal;
+  if (signal == SIGINT && interruptOnly != 0) {
+    interrupted = 1;
+  } else if (caught == 0) {
+    caught = signal;
+  }
   DciHandle stmt = cancelTarget.load();
   if (cancelCall != nullptr && stmt != DCI_NULL_HANDLE) cancelCall(stmt);
   errno = savedErrno;
@@ -42,8 +49,9 @@ sigset_t caughtSet() {
 
 }  // namespace
 
-void catchSignals(SQLCancelFn cancel, DciHandle stmt) {
+void catchSignals(SQLCancelFn cancel, DciHandle stmt, InterruptAction onInterrupt) {
   cancelCall = cancel;
+  interruptOnly = onInterrupt == InterruptAction::kInterrupt ? 1 : 0;
   cancelTarget.store(stmt);
   struct sigaction action = {};
   action.sa_handler = &onSignal;
@@ -60,6 +68,12 @@ void stopCancelling() {
   cancelTarget.store(DCI_NULL_HANDLE);
 }
 
+bool takeInterrupt() {
+  if (interrupted == 0) return false;
+  interrupted = 0;
+  return true;
+}
+
 int exitStatus(int otherwise) {
   return caught != 0 ? kSignalExitBase + caught : otherwise;
 }
@@ -70,13 +84,13 @@ bool waitForInput(int fd) {
   // the wait.
   sigset_t block = caughtSet();
   sigset_t old;
-  if (sigprocmask(SIG_BLOCK, &block, &old) != 0) return caught == 0;
-  while (caught == 0) {
+  if (sigprocmask(SIG_BLOCK, &block, &old) != 0) return !stopRequested();
+  while (!stopRequested()) {
     struct pollfd input = {fd, POLLIN, 0};
     if (ppoll(&input, 1, nullptr, &old) >= 0 || errno != EINTR) break;
   }
   sigprocmask(SIG_SETMASK, &old, nullptr);
-  return caught == 0;
+  return !stopRequested();
 }
 
 }  // namespace interp

@@ -35,7 +35,7 @@ bool isModification(const char* line) {
          dv::compareNoCase(word, "UPDATE", kKeywordLength) == 0;
 }
 
-StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
+StatementLoop::StatementLoop(Session* session, const InterpreterOptions& options, LineSource* in,
                              OutputBuffer* out, OutputBuffer* err, StatementLog* log)
     : session_(session), options_(options), in_(in), out_(out), err_(err), log_(log) {
   assert(session != nullptr && session->isSetUp() && in != nullptr && out != nullptr &&
@@ -51,18 +51,28 @@ void StatementLoop::fatal(const char* message) {
 
 void StatementLoop::run() {
   while (caughtSignal() == 0) {
-    if (!options_.silent) out_->write(kPrompt, sizeof kPrompt - 1);
     char lastChar = '\0';
     std::size_t length = 0;
-    if (!in_->readLine(statement_, kStatementBufferSize, &lastChar, &length)) break;
+    if (!in_->nextLine(options_.silent ? nullptr : kPrompt, LineKind::kStatement, statement_,
+                       kStatementBufferSize, &lastChar, &length)) {
+      break;
+    }
     if (isQuitLine(statement_, length)) break;
     if (lastChar != '\n') fatal("Input buffer overflow\n");
     if (length == 0) continue;
+    // An interrupt that came after the line was entered drops it, as at the
+    // prompt.
+    if (takeInterrupt()) continue;
     if (options_.echo) {
       out_->write(statement_, length);
       out_->put('\n');
     }
-    if (!runStatement(length)) break;
+    if (runStatement(length)) continue;
+    if (caughtSignal() != 0 || !takeInterrupt()) break;
+    // Interrupted: the stopped statement's cursor is closed, so that the next
+    // statement finds the handle ready.
+    session_->checkStatus(session_->api().freeStmt(session_->stmt(), SQL_CLOSE),
+                          "SQLFreeStmt(CLOSE)", session_->env(), session_->dbc(), session_->stmt());
   }
 }
 
@@ -89,8 +99,9 @@ bool StatementLoop::executeAndShow(std::size_t length, int32_t* rows) {
   bool executed =
       session_->checkStatus(api.execDirect(stmt, statement_, static_cast<int32_t>(length)),
                             "SQLExecDirect()", env, dbc, stmt);
-  // A stopped statement is left as it is: the session's tear-down drops it.
-  if (caughtSignal() != 0) return false;
+  // A stopped statement is left as it is: the session's tear-down drops it,
+  // or after an interrupt the loop closes it.
+  if (stopRequested()) return false;
   if (!executed) return true;
   if (options_.timing) processing_.stop();
   int16_t columns = 0;
@@ -112,7 +123,7 @@ bool StatementLoop::executeAndShow(std::size_t length, int32_t* rows) {
 }
 
 bool StatementLoop::stoppedAfterFetch(DciReturn rc) {
-  if (caughtSignal() == 0) return false;
+  if (!stopRequested()) return false;
   if (rc != SQL_SUCCESS && rc != SQL_NO_DATA_FOUND) {
     session_->checkStatus(rc, "SQLFetch()", session_->env(), session_->dbc(), session_->stmt());
   }
@@ -224,23 +235,26 @@ bool StatementLoop::showRows(std::size_t count, DciReturn rc, int32_t* rows) {
     if (!pausing) {
       out_->put('\n');
     } else {
-      if (!options_.silent) out_->write(kMore, sizeof kMore - 1);
       log_->pauseBegin();
-      pausing = awaitReply();
+      pausing = awaitReply(options_.silent ? nullptr : kMore);
       log_->pauseEnd();
-      if (caughtSignal() != 0) return false;
+      if (stopRequested()) return false;
     }
   }
 }
 
-bool StatementLoop::awaitReply() {
+bool StatementLoop::awaitReply(const char* prompt) {
   char lastChar = '\0';
   std::size_t length = 0;
-  if (!in_->readLine(reply_, kReplyBufferSize, &lastChar, &length)) return false;
+  if (!in_->nextLine(prompt, LineKind::kReply, reply_, kReplyBufferSize, &lastChar, &length)) {
+    return false;
+  }
   if (lastChar != '\n') {
     // An overlong reply is read to its end and otherwise ignored.
     do {
-      if (!in_->readLine(reply_, kReplyBufferSize, &lastChar, &length)) return false;
+      if (!in_->nextLine(nullptr, LineKind::kReply, reply_, kReplyBufferSize, &lastChar, &length)) {
+        return false;
+      }
     } while (lastChar != '\n');
     return true;
   }

@@ -1,7 +1,8 @@
 // The statement loop: reads one statement per line, runs it through the DCI
 // call table and shows what comes back (records as "label: value" lines, row
 // counts, timing lines), pausing after each record in page mode. A caught
-// signal (interp/Signals.h) stops the statement's output and ends the loop.
+// signal (interp/Signals.h) stops the statement's output and ends the loop; an
+// interrupt at a terminal stops the statement and the loop reads the next.
 #ifndef DVSQL_INTERP_STATEMENTLOOP_H_
 #define DVSQL_INTERP_STATEMENTLOOP_H_
 
@@ -33,10 +34,11 @@ bool isModification(const char* line);
 class StatementLoop {
  public:
   // REQUIRES: session is set up; all pointers outlive the loop.
-  StatementLoop(Session* session, const InterpreterOptions& options, InputReader* in,
+  StatementLoop(Session* session, const InterpreterOptions& options, LineSource* in,
                 OutputBuffer* out, OutputBuffer* err, StatementLog* log);
 
-  // Runs statements until a quit line, the end of input or a caught signal.
+  // Runs statements until a quit line, the end of input or a caught signal;
+  // after an interrupt, closes what the stopped statement left open.
   // Ends the process on fatal failures.
   void run();
 
@@ -62,14 +64,15 @@ class StatementLoop {
   // Whether a signal was caught; if so, reports a fetch's rc (without ending
   // the process) unless it is a success or the end of the rows.
   bool stoppedAfterFetch(DciReturn rc);
-  // Waits for the reply to "(more)"; returns whether to go on pausing.
-  bool awaitReply();
+  // Shows prompt (null: none) and waits for the reply to the pause; returns
+  // whether to go on pausing.
+  bool awaitReply(const char* prompt);
   void writeTiming();
   [[noreturn]] void fatal(const char* message);
 
   Session* session_;
   const InterpreterOptions& options_;
-  InputReader* in_;
+  LineSource* in_;
   OutputBuffer* out_;
   OutputBuffer* err_;
   StatementLog* log_;

@@ -10,6 +10,8 @@
 
 #include "dci/Loader.h"
 #include "interp/Console.h"
+#include "interp/HistoryFile.h"
+#include "interp/LineEditor.h"
 #include "interp/Options.h"
 #include "interp/Session.h"
 #include "interp/Signals.h"
@@ -61,11 +63,24 @@ int main(int argc, char** argv) {
   interp::Session session(api, options, &out, &err);
   session.setStatementLog(&log);
   session.setUp();
+  // At a terminal, lines are edited, and Ctrl-C interrupts what runs instead
+  // of ending dvsql; otherwise the input is read as it comes.
+  std::unique_ptr<interp::LineEditor> editor;
+  if (interp::onTerminal()) {
+    editor = std::make_unique<interp::LineEditor>(
+        &session, &out, &err,
+        interp::historyPath(std::getenv(interp::kHistoryVariable), std::getenv("HOME")));
+    if (!editor->usable()) editor.reset();
+  }
   // Caught only once there is a session to close; until then a signal ends
   // dvsql at once.
-  interp::catchSignals(api.cancel, session.stmt());
-  interp::InputReader in(STDIN_FILENO, &out, &interp::waitForInput);
-  auto loop = std::make_unique<interp::StatementLoop>(&session, options, &in, &out, &err, &log);
+  interp::catchSignals(api.cancel, session.stmt(),
+                       editor != nullptr ? interp::InterruptAction::kInterrupt
+                                         : interp::InterruptAction::kEndSession);
+  interp::InputReader reader(STDIN_FILENO, &out, &interp::waitForInput);
+  interp::LineSource* in =
+      editor != nullptr ? static_cast<interp::LineSource*>(editor.get()) : &reader;
+  auto loop = std::make_unique<interp::StatementLoop>(&session, options, in, &out, &err, &log);
   loop->run();
   interp::stopCancelling();
   session.tearDown();

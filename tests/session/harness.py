@@ -153,3 +153,115 @@ def only(*backends):
 
 
 SIGNAL_STATUS = {signal.SIGINT: 130, signal.SIGTERM: 143, signal.SIGHUP: 129}
+
+
+class Terminal:
+    """dvsql on a pseudo-terminal (standard input and output), as a user at a terminal runs it,
+    with standard error in a file. Output is read as it comes; `expect` waits for a text in what
+    came since the last match."""
+
+    COLUMNS = 200
+
+    def __init__(self, dvsql, args, work, env, name="terminal"):
+        import fcntl
+        import struct
+        import termios
+        master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.COLUMNS, 0, 0))
+        self.master = master
+        self.err_path = os.path.join(work, name + ".stderr")
+        self.output = b""
+        self.mark = 0
+        env = dict(env, TERM="xterm")
+        env.setdefault("HOME", work)
+        env.setdefault("LANG", "C.UTF-8")
+        with open(self.err_path, "wb") as err:
+            # A session of its own with the terminal as its controlling terminal: Ctrl-C
+            # typed on it sends SIGINT to dvsql.
+            self.process = subprocess.Popen(
+                [dvsql, *args], stdin=slave, stdout=slave, stderr=err, env=env,
+                start_new_session=True,
+                preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        os.close(slave)
+        os.set_blocking(master, False)
+
+    def _drain(self, timeout):
+        import select
+        ready, _, _ = select.select([self.master], [], [], timeout)
+        if not ready:
+            return False
+        try:
+            data = os.read(self.master, 65536)
+        except BlockingIOError:
+            return False
+        except OSError:  # EIO: dvsql has ended and closed the terminal
+            data = b""
+        if not data:
+            return None
+        self.output += data
+        return True
+
+    def type(self, text, timeout=30):
+        """Types text (str or bytes), reading the echo meanwhile: neither side of the terminal
+        can then fill up and block the other."""
+        import select
+        data = text.encode() if isinstance(text, str) else text
+        deadline = time.monotonic() + timeout
+        while data:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise AssertionError(f"could not type {len(data)} more bytes in {timeout} s")
+            readable, writable, _ = select.select([self.master], [self.master], [], left)
+            if readable and self._drain(0) is None:
+                raise AssertionError("dvsql ended while being typed to")
+            if writable:
+                try:
+                    data = data[os.write(self.master, data[:256]):]
+                except BlockingIOError:
+                    pass
+        while self._drain(0):
+            pass
+
+    def expect(self, text, timeout=10):
+        """Waits for text (str) in the output since the last match; returns what came before
+        it. Raises AssertionError after timeout seconds."""
+        wanted = text.encode()
+        deadline = time.monotonic() + timeout
+        while True:
+            found = self.output.find(wanted, self.mark)
+            if found >= 0:
+                before = self.output[self.mark:found]
+                self.mark = found + len(wanted)
+                return before.decode(errors="replace")
+            left = deadline - time.monotonic()
+            if left <= 0 or self._drain(left) is None:
+                raise AssertionError(f"no {text!r} within {timeout} s; got "
+                                     f"{self.output[self.mark:][-2000:]!r}")
+
+    def prompt(self, text="DVSQL: ", timeout=10):
+        """expect(text), then waits until the editor reads the terminal (echo off): the editor
+        writes its prompt just before, and what is typed in between would be echoed twice."""
+        import termios
+        before = self.expect(text, timeout)
+        wait_until(lambda: not termios.tcgetattr(self.master)[3] & termios.ECHO, timeout,
+                   "the line editor to read the terminal")
+        return before
+
+    def stderr(self):
+        return read_bytes(self.err_path).decode(errors="replace")
+
+    def wait(self, timeout=10):
+        """Waits for dvsql to end, reading its last output; returns its exit status."""
+        deadline = time.monotonic() + timeout
+        while self.process.poll() is None and time.monotonic() < deadline:
+            self._drain(0.05)
+        status = self.process.wait(timeout=max(0.1, deadline - time.monotonic()))
+        while self._drain(0):
+            pass
+        return status
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        os.close(self.master)
