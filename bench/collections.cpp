@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "bench/Timing.h"
 #include "object/Integer.h"
 #include "object/Nil.h"
 #include "object/Set.h"
@@ -21,7 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
+using bench::seconds;
 
 struct VirtualHash {
   std::size_t operator()(const dv::Object* o) const { return o->hash(); }
@@ -29,18 +32,6 @@ struct VirtualHash {
 struct VirtualEqual {
   bool operator()(const dv::Object* a, const dv::Object* b) const { return a->isEqual(*b); }
 };
-
-template <class F>
-double seconds(F f) {
-  auto start = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void fail(const char* what) {
   std::fprintf(stderr, "bench_collections: %s\n", what);

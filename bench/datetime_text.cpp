@@ -16,11 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
 #include "datum/DateTime.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
+using bench::seconds;
 using dv::DateTime;
 
 constexpr std::size_t kStride = 32;  // bytes per text, NUL included
@@ -29,18 +32,6 @@ struct Instant {
   time_t seconds;
   int32_t microseconds;
 };
-
-template <class F>
-double seconds(F f) {
-  auto start = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 [[noreturn]] void fail(const char* what, const char* text) {
   std::fprintf(stderr, "bench_datetime_text: %s%s%s\n", what, text[0] != '\0' ? ": " : "", text);

@@ -12,24 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
 #include "datum/DatumStatus.h"
 #include "datum/Decimal.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <class F>
-double seconds(F f) {
-  auto start = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using bench::Clock;
+using bench::median;
+using bench::seconds;
 
 void fail(const char* what) {
   std::fprintf(stderr, "bench_decimal_text: %s\n", what);

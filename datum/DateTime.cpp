@@ -1224,6 +1224,21 @@ DateTime::DateTime(OIOin& stream) : Datum(stream) {
   instantToFields();
 }
 
+bool DateTime::takeStreamed(int16_t hours, int16_t minutes, int32_t precFrom, int32_t precTo,
+                            const TimeSpan& utc) {
+  bool valid = validQualifier(precFrom, precTo) && zoneHeld(hours, minutes) &&
+               (!unitInside(precFrom, precTo, kUnitDay) || zoneInRange(hours, minutes)) &&
+               instantValid(utc, precTo >= kUnitHour ? offsetOf(hours, minutes) : 0);
+  if (!valid) return false;
+  zoneHours_ = hours;
+  zoneMinutes_ = minutes;
+  precFrom_ = precFrom;
+  precTo_ = precTo;
+  utc_ = utc;
+  instantToFields();
+  return true;
+}
+
 void DateTime::storer(OIOout& stream) const {
   Datum::storer(stream);
   uint16_t zone = static_cast<uint16_t>(static_cast<uint8_t>(static_cast<int8_t>(zoneHours_)) |

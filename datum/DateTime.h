@@ -240,6 +240,14 @@ class DateTime : public Datum {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 2
   Object* newForStream() const override;  // a new default value
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
+  // Takes a zone, qualifier and instant that came from outside, checked as
+  // the object-stream reader checks them, and derives the fields. False,
+  // with nothing changed, when they are out of range.
+  bool takeStreamed(int16_t hours, int16_t minutes, int32_t precFrom, int32_t precTo,
+                    const TimeSpan& utc);
 
  private:
   struct Fields;

@@ -186,6 +186,9 @@ class Decimal : public AbsNumber {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 5
   Object* newForStream() const override;  // a new zero
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
   // Object streams: the AbsNumber part, (length << 8) | bytes[0] as a 32-bit
   // integer, then the other encoding bytes as a text. The readers refuse a
@@ -205,6 +208,9 @@ class Decimal : public AbsNumber {
   const Status* setPlain(const char* text, const Parameters& p);
   // Makes the value zero with the given status.
   const Status* fail(const Status* status);
+  // Takes an encoding that came from outside (defined with the value
+  // stream); false, with nothing changed, when it is no valid encoding.
+  bool takeEncoding(const unsigned char* bytes, int length);
   // The number part of setText, after the precision check: text read in
   // local form with the punctuation of cache when fmt is null or "local"
   // (the infinity texts are read as they are), then setPlain.

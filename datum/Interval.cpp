@@ -550,6 +550,23 @@ Interval::Interval(OIOin& stream) : Datum(stream) {
   stored->release();
 }
 
+bool Interval::takeStreamed(int32_t precFrom, int32_t precTo, int16_t precTot,
+                            const int32_t values[8], bool negative) {
+  Fields f;
+  f.precFrom = precFrom;
+  f.precTo = precTo;
+  f.precTot = precTot;
+  f.negative = negative;
+  for (int i = 0; i < 8; ++i) f.value[i] = values[i];
+  if (!fieldsValid(f)) return false;
+  const Status* kept = status();
+  kept->addRef();
+  settle(f);
+  setStatus(kept);
+  kept->release();
+  return true;
+}
+
 void Interval::storer(OIOout& stream) const {
   Datum::storer(stream);
   stream << precFrom_ << precTo_ << precTot_ << year_ << month_ << day_ << hour_ << minute_

@@ -133,6 +133,15 @@ class Interval : public Datum {
   // The standard form and the amount in days: "1 2:03:04 [Jul 1.09]".
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 3
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
+  // Takes a qualifier, fields (by unit: [1] years ... [7] microseconds) and
+  // sign that came from outside, checked as the object-stream reader checks
+  // them. False, with nothing changed, when they are out of range. Keeps the
+  // status.
+  bool takeStreamed(int32_t precFrom, int32_t precTo, int16_t precTot, const int32_t values[8],
+                    bool negative);
   Object* newForStream() const override;  // a new zero interval
 
  private:

@@ -77,6 +77,9 @@ class Money : public Decimal {
   Object* shallowCopy() const override;
   int streamTypeNumber() const override;  // 6
   Object* newForStream() const override;  // a new zero in the default unit
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
   // Object streams: the Decimal part, then the unit's length and characters.
   // The readers refuse a unit longer than 9 characters as damaged input.

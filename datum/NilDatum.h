@@ -39,6 +39,14 @@ class NilDatum : public Datum {
   uint32_t hash() const override;  // 0
   // "<NULL>" with the "NULL value" status, else "<nil>".
   void printOn(std::ostream& out) const override;
+  // Empty cells travel in the value stream too: the nil value streams
+  // under its own number, as the end tag alone, and reads back as the
+  // shared nil value (defined with the stream).
+  static constexpr int kStreamTypeNumber = 7;
+  int streamTypeNumber() const override;  // 7
+  Object* newForStream() const override;  // the shared nil value
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 };
 
 // The shared nil value, built before main runs (count -1).

@@ -170,6 +170,9 @@ class Number : public AbsNumber {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 4
   Object* newForStream() const override;  // a new long 0
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
   // Object streams: the AbsNumber part, then a 16-bit tag and the value.
   // The readers refuse an unknown tag as damaged input.

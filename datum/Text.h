@@ -265,6 +265,9 @@ class Text : public Datum {
   uint32_t size() const override;                  // the length
   int streamTypeNumber() const override;           // 0
   Object* newForStream() const override;           // a new NULL Text
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   bool onHeap() const { return capacity_ > kInlineCapacity; }

@@ -49,6 +49,7 @@
 #include "stream/IOBufList.h"
 #include "stream/IOBufMgr.h"
 #include "table/AbsTable.h"
+#include "table/IndexedTable.h"
 #include "table/MemArray.h"
 #include "table/NameCltn.h"
 #include "table/Table.h"
@@ -109,6 +110,7 @@ void registerAllClasses() {
   NameCltn::desc();
   AbsTable::desc();
   Table::desc();
+  IndexedTable::desc();
   // The buffers of the value stream.
   IOBuf::desc();
   IOBufIn::desc();

@@ -4,10 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fuzz/CharacterMapFuzz.h"
 #include "fuzz/DateTimeTextFuzz.h"
 #include "fuzz/NumberTextFuzz.h"
 #include "fuzz/OioFuzz.h"
+#include "fuzz/ProfileFuzz.h"
 #include "fuzz/StatementLoopFuzz.h"
+#include "fuzz/TableTextFuzz.h"
+#include "fuzz/TableStreamFuzz.h"
 #include "fuzz/ValueTextFuzz.h"
 
 namespace dv {
@@ -31,6 +35,11 @@ const Target kTargets[] = {
     {"number_text", &runNumberText},
     {"datetime_text", &runDateTimeText},
     {"statement_loop", &runStatementLoop},
+    {"profile", &runProfile},
+    {"character_map", &runCharacterMap},
+    {"table_init", &runTableInit},
+    {"file_table", &runFileTable},
+    {"table_stream", &runTableStream},
 };
 
 }  // namespace

@@ -151,6 +151,9 @@ class Status : public Object {
   int streamTypeNumber() const override;  // 26
   // A new heap Status (count 1) owned by the caller; null when allocation fails.
   Object* newForStream() const override;
+  // The value-stream form (defined with the stream): the end tag only.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 };
 
 // The value is NULL: isNull() true, message "Null Datum value.", otherwise
@@ -237,6 +240,9 @@ class ErrorStatus : public Status {
   // A new heap ErrorStatus made by the empty constructor (count 1), owned by
   // the caller; null when allocation fails.
   Object* newForStream() const override;
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   // Replaces a message that begins with the marker by its rewritten form and

@@ -137,6 +137,9 @@ class MemArray : public Object {
   // A new empty array of the same layout, owned by the caller; null when
   // allocation fails or the array is not streamable.
   Object* newForStream() const override;
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   struct LayoutOnly {};

@@ -84,6 +84,9 @@ class NameCltn : public KeySortCltn {
   void deepenShallowCopy() override;
   int streamTypeNumber() const override;  // 11
   Object* newForStream() const override;  // a new empty collection
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   // The association at index, as the collection keeps it.

@@ -132,9 +132,15 @@ void copyRowStatusFrom(void* e, const AbsTable& src, uint32_t index) {
 }
 
 // The value-stream forms of the elements belong to the value stream.
-const MemArrayOps kCellOps = {&initCell,     &releaseCell,    &readCell,
-                              &storeCell,    &readCellBinary, &storeCellBinary,
-                              &copyCellFrom, nullptr,         nullptr};
+const MemArrayOps kCellOps = {&initCell,
+                              &releaseCell,
+                              &readCell,
+                              &storeCell,
+                              &readCellBinary,
+                              &storeCellBinary,
+                              &copyCellFrom,
+                              &Table::writeCellTagged,
+                              &Table::readCellTagged};
 const MemArrayOps kRowStatusOps = {&initRowStatus,
                                    &releaseRowStatus,
                                    &readRowStatus,
@@ -142,8 +148,8 @@ const MemArrayOps kRowStatusOps = {&initRowStatus,
                                    &readRowStatusBinary,
                                    &storeRowStatusBinary,
                                    &copyRowStatusFrom,
-                                   nullptr,
-                                   nullptr};
+                                   &Table::writeRowStatusTagged,
+                                   &Table::readRowStatusTagged};
 
 void registerTablePrototypes(const Class&) {
   static Table prototype;

@@ -108,6 +108,16 @@ class Table : public AbsTable {
   int typeCode() const override;          // 11
   int streamTypeNumber() const override;  // 1
   Object* newForStream() const override;  // a new 0 x 0 Table
+  // The value-stream form (defined with the stream).
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
+  // The value-stream forms of a cell and of a row status, for the element
+  // operations of the prototype arrays: the writers put tag 2 and the
+  // element's object, the readers take the object after that tag.
+  static bool writeCellTagged(const void* element, TableStream& stream);
+  static bool readCellTagged(void* element, TableStream& stream);
+  static bool writeRowStatusTagged(const void* element, TableStream& stream);
+  static bool readRowStatusTagged(void* element, TableStream& stream);
 
   // AbsTable interface.
   using AbsTable::insertColumns;

@@ -8,6 +8,7 @@ class IOBufMgr
 class IOBufList
 class IOBufIn
 class IOBuf
+class IndexedTable
 class Table
 class AbsTable
 class NameCltn
