@@ -4,9 +4,11 @@
 #define DV_OBJECT_NIL_H_
 
 #include "object/Object.h"
-#include "object/internal/Startup.h"
 
 namespace dv {
+namespace internal {
+void createNil();  // the library start-up (object/internal/Startup.h)
+}  // namespace internal
 
 class Nil final : public Object {
  public:

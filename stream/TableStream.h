@@ -28,6 +28,10 @@
 // short fails. A failed read leaves nothing half built: the object being read
 // is released and the answer is null.
 //
+// The streams of a process draw their input buffers from one shared pool,
+// made at the first read. Like the library's objects, whose counts are not
+// atomic, they serve one thread at a time.
+//
 // Failures set the stream's status (held, replacing the previous one) and
 // make the call answer false; callers stop at the first false.
 #ifndef DV_STREAM_TABLESTREAM_H_

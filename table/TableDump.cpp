@@ -48,13 +48,17 @@ struct Writer {
     }
   }
   // Text in quotes: the quote, the escape and the parentheses escaped,
-  // other unprintable bytes as escapes.
-  void quoted(const char* s) const {
+  // other unprintable bytes as escapes. In a comment, whose text the parser
+  // skips, a "*/" or "/*" is parted by a blank as in commentText: quotes do
+  // not protect it there.
+  void quoted(const char* s, bool inComment = false) const {
     os << format.quote;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(s); *p != '\0'; ++p) {
       unsigned char c = *p;
-      if (c == static_cast<unsigned char>(format.quote) ||
-          c == static_cast<unsigned char>(format.escape) || c == '(' || c == ')') {
+      if (inComment && ((c == '*' && p[1] == '/') || (c == '/' && p[1] == '*'))) {
+        os << static_cast<char>(c) << ' ';
+      } else if (c == static_cast<unsigned char>(format.quote) ||
+                 c == static_cast<unsigned char>(format.escape) || c == '(' || c == ')') {
         os << format.escape << static_cast<char>(c);
       } else if (c < 0x20 || c >= 0x7F) {
         os << format.escape;
@@ -228,11 +232,11 @@ int dumpTable(const AbsTable* table, std::ostream& os, const Datum* format, cons
         w.ind();
         first = false;
       }
-      w.quoted(table->columnName(c, 0));
+      w.quoted(table->columnName(c, 0), true);
       os << ": Aliases: ";
       for (int32_t a = 1; table->columnName(c, a) != nullptr; ++a) {
         if (a > 1) os << w.format.colSep;
-        w.quoted(table->columnName(c, a));
+        w.quoted(table->columnName(c, a), true);
       }
       w.eol();
       w.ind();
