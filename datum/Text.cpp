@@ -332,6 +332,15 @@ Text::Text(Capacity capacity) {
   }
 }
 
+Text* Text::make(const char* text) {
+  Text* made = new (std::nothrow) Text(text);
+  if (made != nullptr && made->status() == outOfMemoryStatus()) {
+    made->release();
+    made = nullptr;
+  }
+  return made;
+}
+
 Text::Text(const char* text) {
   assignText(text, text != nullptr ? std::strlen(text) : 0);
 }

@@ -54,6 +54,9 @@ class Text : public Datum {
   // characters is cut with "Text truncated to 63,950 characters.". Out of
   // memory: empty, with the out-of-memory status.
   explicit Text(const char* text);
+  // A new heap Text of text (count 1, owned by the caller), or null when
+  // memory runs out for the object or for its characters.
+  static Text* make(const char* text);
   // Bounded: at most n characters of text, stopping at a NUL, with n + 1
   // bytes reserved. Otherwise the whole text, with the larger of n and its
   // length + 1 reserved. A reservation above 63,950 is cut to 63,950 with

@@ -264,12 +264,8 @@ const Status* AbsTable::setColumnName(int32_t col, const char* name) {
   if (col < 0) return tableBoundsStatus();
   // The new name is made before the old ones go, so that running out of
   // memory changes nothing.
-  Text* text = new (std::nothrow) Text(name);
+  Text* text = Text::make(name);
   if (text == nullptr) return outOfMemoryStatus();
-  if (text->status() == outOfMemoryStatus()) {
-    text->release();
-    return outOfMemoryStatus();
-  }
   const Status* st = setColumnName(col, text);
   text->release();
   return st;

@@ -711,12 +711,8 @@ int32_t Table::columnIndexNoCase(const Text& name) const {
 const Status* Table::addColumnName(int32_t col, const char* name) {
   if (name == nullptr) return successStatus();
   if (col < 0) return tableBoundsStatus();
-  Text* text = new (std::nothrow) Text(name);
+  Text* text = Text::make(name);
   if (text == nullptr) return outOfMemoryStatus();
-  if (text->status() == outOfMemoryStatus()) {
-    text->release();
-    return outOfMemoryStatus();
-  }
   const Status* st = addColumnName(col, text);
   text->release();
   return st;
@@ -756,12 +752,8 @@ const Status* Table::renameColumn(const char* oldName, const char* newName) {
   if (oldName == nullptr || newName == nullptr) return tableBoundsStatus();
   Text probe(oldName);
   if (probe.status() == outOfMemoryStatus()) return outOfMemoryStatus();
-  Text* fresh = new (std::nothrow) Text(newName);
+  Text* fresh = Text::make(newName);
   if (fresh == nullptr) return outOfMemoryStatus();
-  if (fresh->status() == outOfMemoryStatus()) {
-    fresh->release();
-    return outOfMemoryStatus();
-  }
   const Status* st = renameColumn(probe, fresh);
   fresh->release();
   return st;
