@@ -162,9 +162,13 @@ class RandomTables {
       case 3:
         std::snprintf(buf, sizeof buf, "%d.%02d", pick(100000) - 50000, pick(100));
         return new Decimal(buf, nullptr, 38, 0, 2, 128, 0);
-      case 4:
-        std::snprintf(buf, sizeof buf, "$%d.%02d", pick(100000), pick(100));
+      case 4: {
+        // Every unit the parser knows, negative amounts included.
+        static const char* const units[] = {"$", "F", "\xa3", "\xa4", "\xa5", "AUS$", "DM"};
+        std::snprintf(buf, sizeof buf, "%s %d.%02d", units[pick(7)], pick(100000) - 50000,
+                      pick(100));
         return new Money(buf, nullptr, 38, 0, 2, 128, 0);
+      }
       case 5: {
         // The three qualifiers the parser tries: year to day, hour to
         // second, year to second.

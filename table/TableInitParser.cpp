@@ -76,14 +76,18 @@ void showChar(int c, char* out, std::size_t size) {
 }
 
 // The length of the monetary unit at the start of text (after blanks), or
-// -1 when there is no known one. *unitStart receives where it starts.
-int currencyPrefix(const char* text, const char** unitStart) {
+// -1 when there is no known one. *unitStart receives where it starts. The unit
+// runs up to a digit, a blank or the end; with signEnds also up to a sign, a
+// point or a comma, as a money value writes a negative amount ("$-5.00"), so
+// that a typed Money(...) cell reads back what the dump wrote.
+int currencyPrefix(const char* text, const char** unitStart, bool signEnds = false) {
   const char* p = text;
   while (*p != '\0' && std::isspace(static_cast<unsigned char>(*p))) ++p;
   *unitStart = p;
   const char* q = p;
   while (*q != '\0' && !std::isdigit(static_cast<unsigned char>(*q)) &&
-         !std::isspace(static_cast<unsigned char>(*q)))
+         !std::isspace(static_cast<unsigned char>(*q)) &&
+         !(signEnds && std::strchr("+-.,", *q) != nullptr))
     ++q;
   std::size_t n = static_cast<std::size_t>(q - p);
   if (n == 1) {
@@ -466,7 +470,7 @@ Datum* TableInitParser::classValue(const char* name, const char* text) {
   if (std::strcmp(name, "Decimal") == 0) return newDecimal(text);
   if (std::strcmp(name, "Money") == 0) {
     const char* unit = nullptr;
-    if (currencyPrefix(text, &unit) > 0) return newMoney(text);
+    if (currencyPrefix(text, &unit, true) > 0) return newMoney(text);
     Datum* nil = new (std::nothrow) NilDatum;
     if (nil == nullptr) return nullptr;
     char message[160];

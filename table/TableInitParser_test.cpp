@@ -127,6 +127,13 @@ TEST(TableInitParserTest, BadClassFormsFail) {
   parse(money, "Money(X12)");
   EXPECT_EQ("Invalid monetary unit X12", money.message());
   EXPECT_EQ(kInvalidMonetaryUnitCode, money.status->code());
+  // A negative amount is written right after its unit, and reads back typed.
+  Parsed negative;
+  parse(negative, "Money(\"\\xa4-0.2\"),Money($-5.00),$-5.00");
+  EXPECT_EQ(successStatus(), negative.status);
+  EXPECT_STREQ("Money", negative.table->cell(0, 0)->className());
+  EXPECT_STREQ("Money", negative.table->cell(0, 1)->className());
+  EXPECT_EQ("Text:$-5.00", negative.cell(0, 2));
   Parsed number;
   parse(number, "Number(abc)");
   EXPECT_GE(number.status->severity(), kError);
