@@ -153,6 +153,34 @@ TEST(NumberParseTest, DoubleParseAgreesWithStrtod) {
   }
 }
 
+// The text forms are made without printf, and must be what printf writes:
+// random bit patterns reach every exponent, subnormals and both zeros.
+TEST(NumberTextTest, TextFormsAreWhatPrintfWrites) {
+  std::mt19937_64 random(11);
+  char expected[160], actual[160];
+  for (int i = 0; i < 20000; ++i) {
+    uint64_t bits = random();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    if (i % 4 == 1) d = static_cast<double>(static_cast<int64_t>(bits % 2000001) - 1000000) / 100;
+    if (i % 4 == 2) d = std::ldexp(static_cast<double>(bits >> 11), static_cast<int>(bits % 64));
+    if (std::isnan(d) || std::isinf(d)) continue;
+    std::snprintf(expected, sizeof expected, "%.15g", d);
+    EXPECT_STREQ(expected, Number(d).asString(actual, sizeof actual, "plain"));
+    int32_t l = static_cast<int32_t>(bits);
+    std::snprintf(expected, sizeof expected, "%d", l);
+    EXPECT_STREQ(expected, Number(l).asString(actual, sizeof actual));
+    uint32_t u = static_cast<uint32_t>(bits >> 32);
+    std::snprintf(expected, sizeof expected, "%u", u);
+    EXPECT_STREQ(expected, Number(u).asString(actual, sizeof actual));
+  }
+  for (double d : {0.0, -0.0, 1e15, 1e16, 123456789012345.0, 1e-5, 0.0001, 5e-324}) {
+    std::snprintf(expected, sizeof expected, "%.15g", d);
+    EXPECT_STREQ(expected, Number(d).asString(actual, sizeof actual, "plain"));
+  }
+  EXPECT_STREQ("-2147483648", Number(INT32_MIN).asString(actual, sizeof actual));
+}
+
 TEST(NumberParseTest, SetFromTextIsBoundedAndReportsOutOfMemory) {
   Number n;
   EXPECT_EQ(nullptr, n.set("123456", 3));
