@@ -19,6 +19,14 @@ class DateTimeConstraint : public DatumConstraint {
  public:
   // The number the prototype is registered under.
   static constexpr int kStreamTypeNumber = 24;
+  // Tags of the value stream form: the status (when not success), then the
+  // fields that differ from a default constraint, the end. The format is not
+  // part of it, as with the other constraints.
+  static constexpr uint8_t kTagEnd = 0;
+  static constexpr uint8_t kTagStatus = 1;
+  static constexpr uint8_t kTagPrecFrom = 2;   // 16-bit, when not -1
+  static constexpr uint8_t kTagPrecTo = 3;     // 16-bit, when not -1
+  static constexpr uint8_t kTagMiscFlags = 4;  // 16-bit, when not 1
 
   // Qualifier -1 to -1 (none yet), options kAdOnly, no format.
   DateTimeConstraint() = default;
@@ -64,6 +72,9 @@ class DateTimeConstraint : public DatumConstraint {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 24
   Object* newForStream() const override;  // a new default constraint
+  // The value stream form of the tags above.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   int32_t precFrom_ = -1;

@@ -91,6 +91,9 @@ class DecimalConstraint : public AbsNumConstraint {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 22
   Object* newForStream() const override;  // a new default constraint
+  // The value stream form of the tags above.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  protected:
   // Writes the fields of printOn after the title.

@@ -19,6 +19,15 @@ class IntervalConstraint : public DatumConstraint {
  public:
   // The number the prototype is registered under.
   static constexpr int kStreamTypeNumber = 25;
+  // Tags of the value stream form: the status (when not success), then the
+  // fields that differ from a default constraint, the end. The format is not
+  // part of it, as with the other constraints.
+  static constexpr uint8_t kTagEnd = 0;
+  static constexpr uint8_t kTagStatus = 1;
+  static constexpr uint8_t kTagPrecFrom = 2;   // 16-bit, when not -1
+  static constexpr uint8_t kTagPrecTo = 3;     // 16-bit, when not -1
+  static constexpr uint8_t kTagPrecTot = 4;    // 16-bit, when not -1
+  static constexpr uint8_t kTagMiscFlags = 5;  // 16-bit, when not 0
 
   // precTot and the qualifier -1 (none yet), no options, no format.
   IntervalConstraint() = default;
@@ -61,6 +70,9 @@ class IntervalConstraint : public DatumConstraint {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 25
   Object* newForStream() const override;  // a new default constraint
+  // The value stream form of the tags above.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   int16_t precTot_ = -1;

@@ -64,6 +64,9 @@ class NumberConstraint : public AbsNumConstraint {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 21
   Object* newForStream() const override;  // a new default constraint
+  // The value stream form of the tags above.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   int16_t typeCode_ = kNoTypeCode;

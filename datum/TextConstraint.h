@@ -59,6 +59,9 @@ class TextConstraint : public DatumConstraint {
   void printOn(std::ostream& out) const override;
   int streamTypeNumber() const override;  // 20
   Object* newForStream() const override;  // a new default constraint
+  // The value stream form of the tags above.
+  bool streamOut(TableStream& stream) const override;
+  bool streamIn(TableStream& stream) override;
 
  private:
   uint32_t maxLength_ = 0;

@@ -14,12 +14,18 @@
 #include <vector>
 
 #include "datum/DateTime.h"
+#include "datum/DateTimeConstraint.h"
 #include "datum/Decimal.h"
+#include "datum/DecimalConstraint.h"
 #include "datum/Interval.h"
+#include "datum/IntervalConstraint.h"
 #include "datum/Money.h"
+#include "datum/MoneyConstraint.h"
 #include "datum/NilDatum.h"
 #include "datum/Number.h"
+#include "datum/NumberConstraint.h"
 #include "datum/Text.h"
+#include "datum/TextConstraint.h"
 #include "object/Allocation.h"
 #include "object/Integer.h"
 #include "stream/ConnectionHandles.h"
@@ -52,9 +58,10 @@ Object* readBack(const Bytes& bytes, uint32_t* code = nullptr) {
 }
 
 // A table with one value of every streamable class, a nil cell, a nested
-// table, one text held by two cells, names, a title and a row status.
+// table, one text held by two cells, names, a title and a row status; the
+// column types in the last row.
 Table* sampleTable() {
-  Table* t = new Table(3, 4);
+  Table* t = new Table(4, 6);
   Text* shared = new Text("shared");
   EXPECT_EQ(successStatus(), t->setCell(0, 0, shared));
   EXPECT_EQ(successStatus(), t->setCell(1, 0, shared));
@@ -72,6 +79,16 @@ Table* sampleTable() {
     EXPECT_EQ(successStatus(), t->setCell(1 + (i + 1) / 4, (i + 1) % 4, d));
     d->release();
     ++i;
+  }
+  Datum* types[] = {new TextConstraint(40),
+                    new NumberConstraint(0),
+                    new DecimalConstraint(20, 4, Decimal::kFloating + 1, 100, 3),
+                    new MoneyConstraint(12, 0),
+                    new DateTimeConstraint(kUnitYear, kUnitDay, 0),
+                    new IntervalConstraint(9, kUnitHour, kUnitSecond, 2)};
+  for (int c = 0; c < 6; ++c) {
+    EXPECT_EQ(successStatus(), t->setCell(3, c, types[c]));
+    types[c]->release();
   }
   Table* inner = new Table(1, 1);
   EXPECT_EQ(successStatus(), inner->setCell(0, 0, "inner"));
@@ -210,6 +227,41 @@ TEST(TableStreamBytesTest, ReadersTakeNeighbouringKinds) {
   EXPECT_EQ(5.0, d);
   EXPECT_FALSE(s.readLong(l));  // a string is no number
   EXPECT_EQ(kXioBadAttributeType, s.status()->code());
+}
+
+TEST(TableStreamBytesTest, ColumnTypesWriteOnlyWhatDiffersFromTheirDefault) {
+  Object* defaults[] = {new TextConstraint,  new NumberConstraint,   new DecimalConstraint,
+                        new MoneyConstraint, new DateTimeConstraint, new IntervalConstraint};
+  for (Object* ob : defaults) {
+    // The header with the number in the byte after it, then only the end tag.
+    EXPECT_EQ((Bytes{3, 0xD6, static_cast<uint8_t>(ob->streamTypeNumber()), 0}), messageOf(*ob))
+        << ob->className();
+    ob->release();
+  }
+  // The scale a money column type is made with by default is 2: a scale of
+  // 0 is written, and reads back.
+  MoneyConstraint noCents(16, 0);
+  Object* back = readBack(messageOf(noCents));
+  ASSERT_NE(nullptr, back);
+  ASSERT_EQ(&MoneyConstraint::desc(), back->isA());
+  EXPECT_TRUE(noCents.isEqual(*back));
+  back->release();
+}
+
+TEST(TableStreamDamageTest, ColumnTypesRefuseWhatNoConstraintIsMadeWith) {
+  Bytes bytes = messageOf(DecimalConstraint(20, 0));
+  ASSERT_EQ(20, bytes[bytes.size() - 2]);  // the precision, the last field
+  bytes[bytes.size() - 2] = 39;
+  uint32_t code = 0;
+  EXPECT_EQ(nullptr, readBack(bytes, &code));
+  EXPECT_EQ(kXioBadAttributeType, code);
+  TextConstraint* five = new TextConstraint(5);  // held once: not sent shared
+  Bytes unknown = messageOf(*five);
+  five->release();
+  ASSERT_EQ(TextConstraint::kTagMaxLength, unknown[3]);
+  unknown[3] = 9;
+  EXPECT_EQ(nullptr, readBack(unknown, &code));
+  EXPECT_EQ(kXioBadAttribute, code);
 }
 
 TEST(TableStreamRoundTripTest, EveryStreamableClassThroughAPipe) {

@@ -1,7 +1,7 @@
 // The value-stream forms of the streamable classes: their tagged bodies,
 // written by streamOut and read by streamIn, for statuses, the typed values
-// (Text, Number, Decimal, Money, DateTime, Interval, the nil value), column
-// names, the element arrays of tables and tables.
+// (Text, Number, Decimal, Money, DateTime, Interval, the nil value), their
+// column types, column names, the element arrays of tables and tables.
 //
 // The classes declare these members in their own layers; they are defined
 // here, beside TableStream, because they are written in terms of it and no
@@ -13,12 +13,18 @@
 #include <new>
 
 #include "datum/DateTime.h"
+#include "datum/DateTimeConstraint.h"
 #include "datum/Decimal.h"
+#include "datum/DecimalConstraint.h"
 #include "datum/Interval.h"
+#include "datum/IntervalConstraint.h"
 #include "datum/Money.h"
+#include "datum/MoneyConstraint.h"
 #include "datum/NilDatum.h"
 #include "datum/Number.h"
+#include "datum/NumberConstraint.h"
 #include "datum/Text.h"
+#include "datum/TextConstraint.h"
 #include "object/Allocation.h"
 #include "object/Integer.h"
 #include "object/Registry.h"
@@ -79,6 +85,11 @@ bool readStatusInto(TableStream& s, StatusHolder& holder) {
   if (!readObjectOf(s, st)) return false;
   holder.take(st);
   return true;
+}
+
+// Writes a 16-bit field under tag when it differs from its default.
+bool writeShortField(TableStream& s, uint8_t tag, int32_t v, int32_t byDefault) {
+  return v == byDefault || (s.writeTag(tag) && s.writeShort(static_cast<int16_t>(v)));
 }
 
 // Sets the status read, or success when none came.
@@ -198,6 +209,173 @@ bool Text::streamIn(TableStream& stream) {
   } else {
     settleStatus(*this, st);
   }
+  return true;
+}
+
+// The column types. Each writes the fields that differ from a constraint
+// made by default of its own class, so that every field reads back; the
+// display formats are not part of the stream form.
+
+bool TextConstraint::streamOut(TableStream& stream) const {
+  if (!writeDatumStatus(stream, *this)) return false;
+  if (maxLength_ != 0 &&
+      !(stream.writeTag(kTagMaxLength) && stream.writeLong(static_cast<int32_t>(maxLength_))))
+    return false;
+  return stream.writeTag(kTagEnd);
+}
+
+bool TextConstraint::streamIn(TableStream& stream) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!stream.readTag(tag)) return false;
+    if (tag == kTagEnd) break;
+    if (tag == kTagStatus) {
+      if (!readStatusInto(stream, st)) return false;
+    } else if (tag == kTagMaxLength) {
+      int32_t v = 0;
+      if (!stream.readLong(v)) return false;
+      maxLength_ = static_cast<uint32_t>(v);
+    } else {
+      return stream.fail(kXioBadAttribute);
+    }
+  }
+  settleStatus(*this, st);
+  return true;
+}
+
+bool NumberConstraint::streamOut(TableStream& stream) const {
+  return writeDatumStatus(stream, *this) &&
+         writeShortField(stream, kTagTypeCode, typeCode_, kNoTypeCode) && stream.writeTag(kTagEnd);
+}
+
+bool NumberConstraint::streamIn(TableStream& stream) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!stream.readTag(tag)) return false;
+    if (tag == kTagEnd) break;
+    if (tag == kTagStatus) {
+      if (!readStatusInto(stream, st)) return false;
+    } else if (tag == kTagTypeCode) {
+      if (!stream.readShort(typeCode_)) return false;
+    } else {
+      return stream.fail(kXioBadAttribute);
+    }
+  }
+  settleStatus(*this, st);
+  return true;
+}
+
+bool DecimalConstraint::streamOut(TableStream& stream) const {
+  int16_t defaultScale = isKindOf(MoneyConstraint::desc()) ? MoneyConstraint::kDefaultScale : 0;
+  if (!(writeDatumStatus(stream, *this) &&
+        writeShortField(stream, kTagPrecision, precision_, kDefaultPrecision) &&
+        writeShortField(stream, kTagScale, scale_, defaultScale) &&
+        writeShortField(stream, kTagMaxexp, maxexp_, Decimal::kMaxExp)))
+    return false;
+  if (fixStyle_ != Decimal::kFloating &&
+      !(stream.writeTag(kTagFixStyle) && stream.writeChar(static_cast<uint8_t>(fixStyle_))))
+    return false;
+  return writeShortField(stream, kTagMiscFlags, miscFlags_, 0) && stream.writeTag(kTagEnd);
+}
+
+bool DecimalConstraint::streamIn(TableStream& stream) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!stream.readTag(tag)) return false;
+    if (tag == kTagEnd) break;
+    bool ok = true;
+    switch (tag) {
+      case kTagStatus:
+        ok = readStatusInto(stream, st);
+        break;
+      case kTagPrecision:
+        ok = stream.readShort(precision_);
+        // No constraint is made with more: only damage brings it.
+        if (ok && precision_ > Decimal::kMaxPrecision) return stream.fail(kXioBadAttributeType);
+        break;
+      case kTagScale:
+        ok = stream.readShort(scale_);
+        break;
+      case kTagMaxexp:
+        ok = stream.readShort(maxexp_);
+        if (ok && maxexp_ > Decimal::kMaxExp) return stream.fail(kXioBadAttributeType);
+        break;
+      case kTagFixStyle: {
+        uint8_t v = 0;
+        ok = stream.readChar(v);
+        fixStyle_ = v;
+        break;
+      }
+      case kTagMiscFlags:
+        ok = stream.readShort(miscFlags_);
+        break;
+      default:
+        return stream.fail(kXioBadAttribute);
+    }
+    if (!ok) return false;
+  }
+  settleStatus(*this, st);
+  return true;
+}
+
+bool DateTimeConstraint::streamOut(TableStream& stream) const {
+  return writeDatumStatus(stream, *this) && writeShortField(stream, kTagPrecFrom, precFrom_, -1) &&
+         writeShortField(stream, kTagPrecTo, precTo_, -1) &&
+         writeShortField(stream, kTagMiscFlags, miscFlags_, 1) && stream.writeTag(kTagEnd);
+}
+
+bool DateTimeConstraint::streamIn(TableStream& stream) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!stream.readTag(tag)) return false;
+    if (tag == kTagEnd) break;
+    int16_t v = 0;
+    if (tag == kTagStatus) {
+      if (!readStatusInto(stream, st)) return false;
+    } else if (tag == kTagPrecFrom || tag == kTagPrecTo || tag == kTagMiscFlags) {
+      if (!stream.readShort(v)) return false;
+      if (tag == kTagPrecFrom) precFrom_ = v;
+      if (tag == kTagPrecTo) precTo_ = v;
+      if (tag == kTagMiscFlags) miscFlags_ = static_cast<uint16_t>(v);
+    } else {
+      return stream.fail(kXioBadAttribute);
+    }
+  }
+  settleStatus(*this, st);
+  return true;
+}
+
+bool IntervalConstraint::streamOut(TableStream& stream) const {
+  return writeDatumStatus(stream, *this) && writeShortField(stream, kTagPrecFrom, precFrom_, -1) &&
+         writeShortField(stream, kTagPrecTo, precTo_, -1) &&
+         writeShortField(stream, kTagPrecTot, precTot_, -1) &&
+         writeShortField(stream, kTagMiscFlags, miscFlags_, 0) && stream.writeTag(kTagEnd);
+}
+
+bool IntervalConstraint::streamIn(TableStream& stream) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!stream.readTag(tag)) return false;
+    if (tag == kTagEnd) break;
+    int16_t v = 0;
+    if (tag == kTagStatus) {
+      if (!readStatusInto(stream, st)) return false;
+    } else if (tag >= kTagPrecFrom && tag <= kTagMiscFlags) {
+      if (!stream.readShort(v)) return false;
+      if (tag == kTagPrecFrom) precFrom_ = v;
+      if (tag == kTagPrecTo) precTo_ = v;
+      if (tag == kTagPrecTot) precTot_ = v;
+      if (tag == kTagMiscFlags) miscFlags_ = v;
+    } else {
+      return stream.fail(kXioBadAttribute);
+    }
+  }
+  settleStatus(*this, st);
   return true;
 }
 
