@@ -61,6 +61,7 @@ class DatumConstraint : public Datum {
   explicit DatumConstraint(OIOin& stream) : Datum(stream) {}
 };
 
+// The base of the numeric column types, which compare by precision and scale.
 class AbsNumConstraint : public DatumConstraint {
   DV_CLASS_MEMBERS()
 

@@ -45,6 +45,7 @@ class ExtDatumFile : public Text {
   void printOn(std::ostream& out) const override;
 };
 
+// The column type of external-file values: a maximum path length.
 class ExtDatumFileConstraint : public DatumConstraint {
   DV_CLASS_MEMBERS()
   DV_STREAM_MEMBERS(ExtDatumFileConstraint)

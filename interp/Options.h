@@ -10,7 +10,7 @@ namespace interp {
 struct InterpreterOptions {
   int32_t mode = 1;      // 1 = 1NF mode, 2 = NF2 mode
   bool silent = false;   // no prompts and no "(more)"
-  bool pageMode = true;  // pause after every record of a result set
+  bool pageMode = true;  // pause between the records of a result set
   bool timing = false;   // print processing and elapsed time after each statement
   bool echo = false;     // write each statement back before running it
   bool emptyToNull = false;

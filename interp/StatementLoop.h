@@ -1,6 +1,6 @@
 // The statement loop: reads one statement per line, runs it through the DCI
 // call table and shows what comes back (records as "label: value" lines, row
-// counts, timing lines), pausing after each record in page mode. A caught
+// counts, timing lines), pausing between records in page mode. A caught
 // signal (interp/Signals.h) stops the statement's output and ends the loop; an
 // interrupt at a terminal stops the statement and the loop reads the next.
 #ifndef DVSQL_INTERP_STATEMENTLOOP_H_

@@ -45,6 +45,7 @@ class Collection : public Object {
   virtual void iterReset(Iterator& it) const;
   // The next element, or null at the end.
   virtual Object* iterNext(Iterator& it) const = 0;
+  // Ends an iteration early or at its end; by default nothing to release.
   virtual void iterFinish(Iterator& it) const;
   // Conversions: a fresh collection of the given kind holding the elements,
   // owned by the caller.

@@ -42,6 +42,7 @@ class Dictionary : public Set {
   Dictionary(OIOin& stream, DeferRead) : Set(stream, DeferRead{}) {}
 };
 
+// A Dictionary that compares keys by identity.
 class IdentDict : public Dictionary {
   DV_CLASS_MEMBERS()
   DV_STREAM_MEMBERS(IdentDict)

@@ -43,6 +43,7 @@ class LookupKey : public Object {
   Object* key_;
 };
 
+// A key and a value object.
 class Assoc : public LookupKey {
   DV_CLASS_MEMBERS()
   DV_STREAM_MEMBERS(Assoc)
@@ -63,6 +64,7 @@ class Assoc : public LookupKey {
   Object* value_;
 };
 
+// A key and an integer value.
 class AssocInt : public LookupKey {
   DV_CLASS_MEMBERS()
   DV_STREAM_MEMBERS(AssocInt)

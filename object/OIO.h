@@ -34,6 +34,8 @@ inline constexpr int32_t kOIOCurrentVersion = 6;
 inline constexpr int32_t kOIOFormatOld = 1;
 inline constexpr int32_t kOIOFormatNew = 2;
 
+// The text-form input side of an object stream and the base of the binary one: objects are
+// read back through their classes' reader constructors.
 class OIOin {
  public:
   OIOin();
@@ -274,6 +276,8 @@ class OIOinbin : public OIOin {
   bool hasReader(const Class& c) const override;
 };
 
+// The text-form output side of an object stream and the base of the binary one: objects are
+// written through their storers.
 class OIOout {
  public:
   OIOout();

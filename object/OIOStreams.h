@@ -38,6 +38,7 @@ namespace dv {
 
 // REQUIRES for all four: the C++ stream outlives the object stream.
 
+// Writes the text form to a C++ output stream.
 class TextOIOout : public OIOout {
  public:
   // Writes the header for version (by the output version rules; -1: the
@@ -62,6 +63,7 @@ class TextOIOout : public OIOout {
   std::ostream& out_;
 };
 
+// Reads the text form from a C++ input stream.
 class TextOIOin : public OIOin {
  public:
   // Reads the header.
@@ -93,6 +95,7 @@ class TextOIOin : public OIOin {
   int64_t end_;  // where the input ends, or -1 when it cannot tell
 };
 
+// Writes the binary form to a C++ output stream.
 class BinaryOIOout : public OIOoutbin {
  public:
   explicit BinaryOIOout(std::ostream& out, int32_t version = -1);
@@ -115,6 +118,7 @@ class BinaryOIOout : public OIOoutbin {
   std::ostream& out_;
 };
 
+// Reads the binary form from a C++ input stream.
 class BinaryOIOin : public OIOinbin {
  public:
   explicit BinaryOIOin(std::istream& in);

@@ -37,6 +37,7 @@ class OrderedCltn : public SeqCltn {
   virtual Object* addBefore(const Object& existing, Object& next);
   // Appends every element of c; returns c.
   virtual const Collection& addAllLast(const Collection& c);
+  // Appends ob; returns ob, or nil() when memory ran out.
   virtual Object* addLast(Object& ob);
   // The element after (before) the first one equal to ob; nil() when it is the
   // last (first); [OBNOTFOUND] when ob is absent.

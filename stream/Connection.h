@@ -94,6 +94,7 @@ class Connection {
   int32_t requestedHandle_ = kAnyHandle;
 };
 
+// The TCP/IP stream connection to a host, opened by connecting or by listening on a port.
 class TcpConnection : public Connection {
  public:
   static constexpr int kTelnetPort = 23;

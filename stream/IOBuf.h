@@ -97,6 +97,8 @@ class IOBuf : public Object {
   uint8_t* end_ = nullptr;
 };
 
+// A buffer that can be linked into one IOBufList at a time and is shared through a count of
+// its holders.
 class IOBufIn : public IOBuf {
   DV_CLASS_MEMBERS()
 

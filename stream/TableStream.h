@@ -182,6 +182,7 @@ class TableStream {
   bool get(void* bytes, uint32_t n, bool reverse);
   // Reads a type byte and the number of the given kind.
   bool readNumber(uint8_t type, double* asDouble, int64_t* asInteger, bool* integral);
+  // Reads an object whose type byte has been read: its header, then the object.
   bool readObjectWithHeader(uint8_t type, Object*& ob);
   // Sends the output bytes to the destination.
   bool emit(const uint8_t* bytes, std::size_t n);
