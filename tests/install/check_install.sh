@@ -2,7 +2,8 @@
 # Builds the Debian package in the build folder, unpacks it into a scratch
 # root, checks what it holds and declares, and builds a program outside the
 # project against the unpacked library both ways: through the CMake package
-# and through pkg-config. Both programs must print the same.
+# and through pkg-config. Both programs must print the same. The examples
+# build against it too and print what they print in the build tree.
 # Usage: check_install.sh BUILD_DIR CPACK SANITIZED(0|1)
 set -euo pipefail
 build=$1
@@ -56,3 +57,27 @@ if [ "$by_cmake" != "$by_pkg_config" ]; then
   exit 1
 fi
 grep -q "nested" <<<"$by_cmake" || { echo "the nested table is missing: $by_cmake" >&2; exit 1; }
+
+# The examples, built against the unpacked package as examples/README.md shows (the CMake
+# package), and run with their expected outputs. The locale example needs a compiled locale,
+# so it is only built here; the suite runs it in the build tree.
+examples=$here/../../examples
+mkdir -p "$work/examples"
+cat >"$work/examples/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.16)
+project(dv_examples LANGUAGES CXX)
+find_package(dv REQUIRED)
+foreach(name values_in_locale nested_table delimited_lookup stream_table)
+  add_executable(\${name} "$examples/\${name}.cpp")
+  target_link_libraries(\${name} PRIVATE dv::dv)
+endforeach()
+CMAKE
+cmake -S "$work/examples" -B "$work/examples-build" -G Ninja -DCMAKE_PREFIX_PATH="$root/usr" \
+  -DCMAKE_CXX_FLAGS="${flags[*]}" -DCMAKE_EXE_LINKER_FLAGS="${flags[*]}" >/dev/null
+cmake --build "$work/examples-build" >/dev/null
+cd "$examples"
+for run in "nested_table" "stream_table" "delimited_lookup data/countries.txt SE de XX"; do
+  read -r -a words <<<"$run"
+  bash "$examples/run_example.sh" "$examples/expected/${words[0]}.out" \
+    "$work/examples-build/${words[0]}" "${words[@]:1}"
+done
