@@ -4,10 +4,18 @@
 #include "table/FileTable.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "datum/NilDatum.h"
 #include "datum/Number.h"
@@ -65,6 +73,59 @@ TEST(FileTableTest, TitleLineAndTypedFields) {
   EXPECT_EQ("Text:abc", typed.cell(0, 5));
   EXPECT_EQ("Text:padded", typed.cell(0, 6));
   EXPECT_EQ(".", typed.cell(0, 7));
+}
+
+// Unquoted fields become numbers exactly when strtol (base 0, fitting 32
+// bits) or strtod takes the whole text, with their values: random texts over
+// the characters of number texts, dates and words, checked against the C
+// library itself.
+TEST(FileTableTest, NumberFieldsAreWhatTheCLibraryReads) {
+  std::mt19937 random(20261209);
+  const char alphabet[] = "0123456789000111+-.eExXpPaAfFinINtyTY:/_";
+  std::vector<std::string> fields;
+  for (int i = 0; i < 20000; ++i) {
+    std::string f;
+    int length = 1 + static_cast<int>(random() % 12);
+    for (int k = 0; k < length; ++k) f += alphabet[random() % (sizeof alphabet - 1)];
+    fields.push_back(f);
+  }
+  for (const char* f :
+       {"2147483647", "-2147483648", "2147483648", "+7",   "-0",          "0",          "007",
+        "08",         "1e999",       "1e-400",     "-.5",  "5.",          "1e+5",       "0x1p3",
+        "inf",        "nan",         "Infinity",   "1.5e", "12345678901", "0000000001", "+.5e-3"}) {
+    fields.push_back(f);
+  }
+  std::string text;
+  for (const std::string& f : fields) text += f + "\n";
+  Read r;
+  read(r, text, kFileNoTitleLine);
+  ASSERT_EQ(static_cast<int32_t>(fields.size()), r.table->rows());
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const char* s = fields[i].c_str();
+    char* end = nullptr;
+    errno = 0;
+    long l = std::strtol(s, &end, 0);
+    bool isLong = *end == '\0' && errno == 0 && l >= INT32_MIN && l <= INT32_MAX;
+    double v = std::strtod(s, &end);
+    bool isDouble = !isLong && *end == '\0';
+    const Datum* d = r.table->cell(static_cast<int32_t>(i), 0);
+    SCOPED_TRACE(fields[i]);
+    ASSERT_EQ(isLong || isDouble, std::strcmp(d->className(), "Number") == 0) << d->className();
+    if (!isLong && !isDouble) continue;
+    const Number& n = static_cast<const Number&>(*d);
+    if (isLong) {
+      EXPECT_EQ(kTypeLong, n.type());
+      EXPECT_EQ(l, n.asLong());
+    } else {
+      EXPECT_EQ(kTypeDouble, n.type());
+      double got = n.asDouble();
+      if (std::isnan(v)) {
+        EXPECT_TRUE(std::isnan(got));
+      } else {
+        EXPECT_EQ(0, std::memcmp(&v, &got, sizeof v));
+      }
+    }
+  }
 }
 
 TEST(FileTableTest, BlankLinesSkippedOrKept) {
@@ -142,6 +203,82 @@ TEST(FileTableTest, FilesThatCannotBeRead) {
   EXPECT_EQ(2, t->cell(0, 1)->asLong());
   t->release();
   std::remove(path);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define DV_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DV_TEST_SANITIZED 1
+#endif
+#endif
+
+// The process's peak resident memory so far, in bytes.
+long peakResidentBytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss * 1024L;
+}
+
+// Writes count copies of line to a new temporary file; returns its path.
+std::string writeRepeated(const std::string& line, int count, const std::string& tail = "") {
+  char path[] = "/tmp/dv_filetable_big_XXXXXX";
+  int fd = mkstemp(path);
+  if (fd < 0) return "";
+  std::FILE* f = fdopen(fd, "w");
+  for (int i = 0; i < count; ++i) std::fwrite(line.data(), 1, line.size(), f);
+  std::fputs(tail.c_str(), f);
+  std::fclose(f);
+  return path;
+}
+
+// A 100 MB file is read in blocks, so the memory a read takes is that of the
+// table it makes: next to nothing when the file's bytes are skipped blank
+// lines, about the size of the texts when they become cells, never a copy of
+// the file on top.
+TEST(FileTableTest, AHundredMegabyteFileTakesTheMemoryOfItsTable) {
+#ifdef DV_TEST_SANITIZED
+  GTEST_SKIP() << "the sanitizers' own memory hides what the reader takes";
+#else
+  constexpr long kMB = 1L << 20;
+  constexpr int kRows = 100 * 1024;
+  // 100 MB of blank lines around one row, read skipping blank lines.
+  Number skip(kFileSkipBlankLines | kFileNoTitleLine);
+  std::string blanks = writeRepeated(std::string(1024, '\n'), 100 * 1024, "7,8\n");
+  ASSERT_NE("", blanks);
+  long before = peakResidentBytes();
+  Table* t = nullptr;
+  ASSERT_TRUE(FileTable::read(Text(blanks.c_str()), nullptr, &skip, &t));
+  std::remove(blanks.c_str());
+  ASSERT_NE(nullptr, t);
+  EXPECT_EQ(0, t->severity()) << t->messageText();
+  EXPECT_EQ(1, t->rows());
+  EXPECT_EQ(8, t->cell(0, 1)->asLong());
+  long skipped = peakResidentBytes() - before;
+  t->release();
+  EXPECT_LT(skipped, 8 * kMB);
+
+  // 100 MB of rows whose texts become cells.
+  std::string text(1000, 'x');
+  std::string rows = writeRepeated("1," + text + "\n", kRows);
+  ASSERT_NE("", rows);
+  before = peakResidentBytes();
+  t = nullptr;
+  ASSERT_TRUE(FileTable::read(Text(rows.c_str()), nullptr, &skip, &t));
+  std::remove(rows.c_str());
+  ASSERT_NE(nullptr, t);
+  ASSERT_EQ(kRows, t->rows());
+  ASSERT_EQ(2, t->cols());
+  const Text* last = castdown<Text>(t->cell(kRows - 1, 1));
+  ASSERT_NE(nullptr, last);
+  EXPECT_EQ(text, last->chars());
+  long cells = peakResidentBytes() - before;
+  t->release();
+  long textBytes = static_cast<long>(kRows) * static_cast<long>(text.size() + 1);
+  EXPECT_LT(cells, textBytes + textBytes / 4 + 16 * kMB) << "text bytes " << textBytes;
+  std::printf("peak growth: %ld bytes with the blank lines skipped, %ld for %ld text bytes\n",
+              skipped, cells, textBytes);
+#endif
 }
 
 TEST(FileTableTest, OutOfMemoryAtEveryAllocation) {

@@ -2,6 +2,7 @@
 #include "table/TableDump.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
@@ -55,8 +56,8 @@ class Out {
   }
   void putInt(long v) {
     char b[24];
-    int k = std::snprintf(b, sizeof b, "%ld", v);
-    put(b, static_cast<std::size_t>(k));
+    char* end = std::to_chars(b, b + sizeof b, v).ptr;
+    put(b, static_cast<std::size_t>(end - b));
   }
   // The stream itself, with everything gathered so far written, for the
   // operations that print on a stream (statuses).
@@ -160,20 +161,27 @@ struct Writer {
   // Whether a value's text can stand unquoted: nothing in it that the
   // parser would take for a delimiter, quote, escape or comment, and no
   // blank at either end.
-  bool plain(const char* s) const {
+  bool plain(const char* s) {
     if (*s == '\0') return false;
-    std::size_t n = std::strlen(s);
-    if (isBlank(s[0]) || isBlank(s[n - 1])) return false;
-    for (const char* p = s; *p != '\0'; ++p) {
-      char c = *p;
-      if (c == format.colSep || c == format.rowSep || c == format.quote || c == format.escape ||
-          c == '"' || c == '\'' || c == '(' || c == ')' || c == ';' || c == ',' || c == '{' ||
-          c == '}' || c == '\n' || c == '\r' || static_cast<unsigned char>(c) < 0x20 ||
-          static_cast<unsigned char>(c) >= 0x7F)
-        return false;
-      if (c == '/' && p[1] == '*') return false;
+    if (!unsafeMade) makeUnsafe();
+    const char* p = s;
+    for (; *p != '\0'; ++p) {
+      unsigned char c = static_cast<unsigned char>(*p);
+      if (unsafe[c] && (c != '/' || p[1] == '*')) return false;
     }
-    return true;
+    return !isBlank(s[0]) && !isBlank(p[-1]);
+  }
+
+  // The bytes plain() refuses ('/' only before a '*'), looked up rather than
+  // compared one by one: every date and decimal cell goes through it.
+  bool unsafe[256] = {};
+  bool unsafeMade = false;
+  void makeUnsafe() {
+    for (int c = 0; c < 256; ++c) unsafe[c] = c < 0x20 || c >= 0x7F;
+    for (char c : {format.colSep, format.rowSep, format.quote, format.escape, '"', '\'', '(', ')',
+                   ';', ',', '{', '}', '/'})
+      unsafe[static_cast<unsigned char>(c)] = true;
+    unsafeMade = true;
   }
 };
 
@@ -431,6 +439,10 @@ int dumpInto(Out& os, const AbsTable* table, const Datum* format, const Datum* o
           os.put(" */");
         } else if (form == CellForm::kEmpty) {
           // An empty place, which reads back as the nil datum.
+        } else if (d->isA() == classes.number &&
+                   static_cast<const Number*>(d)->type() == kTypeLong) {
+          // The commonest cell, written as its text form ("%d") would be.
+          os.putInt(static_cast<const Number*>(d)->longValue());
         } else {
           if (!text.make(*d, form == CellForm::kDateTime)) return 0;
           if (opt & kDumpBare) {
