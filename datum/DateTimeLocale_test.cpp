@@ -81,6 +81,17 @@ TEST_F(DateTimeLocaleTest, GermanDatesAndDecimalComma) {
   EXPECT_EQ(badIntervalStatus(),
             Interval("2:03:04.25", nullptr, 13, kUnitHour, kUnitFraction2).status());
   EXPECT_EQ(0, Interval("2:03:04.25", "standard", 13, kUnitHour, kUnitFraction2).severity());
+  // A day-time interval's local form, with its blank after the days, reads
+  // back in the locale, with style null and "local".
+  Interval days("-12 2:03:04,25", "local", 13, kUnitDay, kUnitFraction2);
+  ASSERT_EQ(0, days.severity());
+  std::string local = write(days);
+  EXPECT_EQ("-12 2:03:04,25", local);
+  for (const char* style : {static_cast<const char*>(nullptr), "local"}) {
+    Interval back(local.c_str(), style, 13, kUnitDay, kUnitFraction2);
+    EXPECT_EQ(0, back.severity()) << (style ? style : "null");
+    EXPECT_TRUE(back.isEqual(days)) << (style ? style : "null");
+  }
 }
 
 TEST_F(DateTimeLocaleTest, TheAmericanTwelveHourClock) {

@@ -68,14 +68,15 @@ bool startsWith(const char* text, const char* piece, int n) {
 
 // Rewrites text from the locale punctuation into the standard one (out holds
 // at least strlen(text) + 1 bytes): digits are copied, a sign in front too,
-// each separator becomes its standard character. False for any other
-// character, white space included.
+// each separator becomes its standard character, and blanks and tabs stay
+// (the local form of a day-time interval has a blank after the days, and
+// must read back). False for any other character.
 bool rewriteToStandard(const char* text, const Punctuation& punct, char* out) {
   const char* p = text;
   char* q = out;
   if (*p == '-' || *p == '+') *q++ = *p++;
   while (*p != '\0') {
-    if (isTextDigit(*p)) {
+    if (isTextDigit(*p) || *p == ' ' || *p == '\t') {
       *q++ = *p++;
     } else if (startsWith(p, punct.date, punct.dateLength)) {
       *q++ = '-';
