@@ -85,7 +85,7 @@ void Object::operator delete(void* block) noexcept {
   for (int i = pendingCount - 1; i >= 0; --i) {
     if (pendingBlocks[i] == block) {
       std::copy(pendingBlocks + i + 1, pendingBlocks + pendingCount, pendingBlocks + i);
-      --pendingCount;
+      pendingBlocks[--pendingCount] = nullptr;
       break;
     }
   }
@@ -98,7 +98,9 @@ void Object::operator delete(void* block, const std::nothrow_t&) noexcept {
 
 void Object::startLife() {
   if (pendingCount > 0 && pendingBlocks[pendingCount - 1] == static_cast<void*>(this)) {
-    --pendingCount;
+    // Cleared, not only popped: a stale pointer in the table would keep a
+    // leaked object reachable in a leak checker's eyes.
+    pendingBlocks[--pendingCount] = nullptr;
     refCount_ = 1;
   } else {
     refCount_ = -1;
