@@ -97,6 +97,43 @@ void settleStatus(Datum& d, const StatusHolder& holder) {
   d.setStatus(holder.st != nullptr ? holder.st : successStatus());
 }
 
+// What a field reader made of a tag of a value's body.
+enum class Field { kRead, kFailed, kUnknown };
+
+Field fieldRead(bool ok) {
+  return ok ? Field::kRead : Field::kFailed;
+}
+
+// Reads a typed value's tagged body up to its end tag, in any order: tag 1
+// the status, held until the end, every other tag through field. An unknown
+// tag fails the stream. At the end tag, finish takes what was read (false:
+// the fields make no value of the class) and the status is set, success
+// when none came.
+template <class FieldReader, class Finish>
+bool readDatumBody(TableStream& s, Datum& d, FieldReader field, Finish finish) {
+  StatusHolder st;
+  for (;;) {
+    uint8_t tag = 0;
+    if (!s.readTag(tag)) return false;
+    if (tag == kEnd) break;
+    if (tag == kTagDatumStatus) {
+      if (!readStatusInto(s, st)) return false;
+      continue;
+    }
+    Field f = field(tag);
+    if (f == Field::kFailed) return false;
+    if (f == Field::kUnknown) return s.fail(kXioBadAttribute);
+  }
+  if (!finish()) return s.fail(kXioBadAttributeType);
+  settleStatus(d, st);
+  return true;
+}
+
+template <class FieldReader>
+bool readDatumBody(TableStream& s, Datum& d, FieldReader field) {
+  return readDatumBody(s, d, field, [] { return true; });
+}
+
 }  // namespace
 
 // Statuses.
@@ -225,23 +262,13 @@ bool TextConstraint::streamOut(TableStream& stream) const {
 }
 
 bool TextConstraint::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kTagEnd) break;
-    if (tag == kTagStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag == kTagMaxLength) {
-      int32_t v = 0;
-      if (!stream.readLong(v)) return false;
-      maxLength_ = static_cast<uint32_t>(v);
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-  }
-  settleStatus(*this, st);
-  return true;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    if (tag != kTagMaxLength) return Field::kUnknown;
+    int32_t v = 0;
+    if (!stream.readLong(v)) return Field::kFailed;
+    maxLength_ = static_cast<uint32_t>(v);
+    return Field::kRead;
+  });
 }
 
 bool NumberConstraint::streamOut(TableStream& stream) const {
@@ -250,21 +277,9 @@ bool NumberConstraint::streamOut(TableStream& stream) const {
 }
 
 bool NumberConstraint::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kTagEnd) break;
-    if (tag == kTagStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag == kTagTypeCode) {
-      if (!stream.readShort(typeCode_)) return false;
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-  }
-  settleStatus(*this, st);
-  return true;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    return tag == kTagTypeCode ? fieldRead(stream.readShort(typeCode_)) : Field::kUnknown;
+  });
 }
 
 bool DecimalConstraint::streamOut(TableStream& stream) const {
@@ -281,44 +296,29 @@ bool DecimalConstraint::streamOut(TableStream& stream) const {
 }
 
 bool DecimalConstraint::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kTagEnd) break;
-    bool ok = true;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
     switch (tag) {
-      case kTagStatus:
-        ok = readStatusInto(stream, st);
-        break;
       case kTagPrecision:
-        ok = stream.readShort(precision_);
+        if (!stream.readShort(precision_)) return Field::kFailed;
         // No constraint is made with more: only damage brings it.
-        if (ok && precision_ > Decimal::kMaxPrecision) return stream.fail(kXioBadAttributeType);
-        break;
+        return fieldRead(precision_ <= Decimal::kMaxPrecision || stream.fail(kXioBadAttributeType));
       case kTagScale:
-        ok = stream.readShort(scale_);
-        break;
+        return fieldRead(stream.readShort(scale_));
       case kTagMaxexp:
-        ok = stream.readShort(maxexp_);
-        if (ok && maxexp_ > Decimal::kMaxExp) return stream.fail(kXioBadAttributeType);
-        break;
+        if (!stream.readShort(maxexp_)) return Field::kFailed;
+        return fieldRead(maxexp_ <= Decimal::kMaxExp || stream.fail(kXioBadAttributeType));
       case kTagFixStyle: {
         uint8_t v = 0;
-        ok = stream.readChar(v);
+        if (!stream.readChar(v)) return Field::kFailed;
         fixStyle_ = v;
-        break;
+        return Field::kRead;
       }
       case kTagMiscFlags:
-        ok = stream.readShort(miscFlags_);
-        break;
+        return fieldRead(stream.readShort(miscFlags_));
       default:
-        return stream.fail(kXioBadAttribute);
+        return Field::kUnknown;
     }
-    if (!ok) return false;
-  }
-  settleStatus(*this, st);
-  return true;
+  });
 }
 
 bool DateTimeConstraint::streamOut(TableStream& stream) const {
@@ -328,25 +328,15 @@ bool DateTimeConstraint::streamOut(TableStream& stream) const {
 }
 
 bool DateTimeConstraint::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kTagEnd) break;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    if (tag != kTagPrecFrom && tag != kTagPrecTo && tag != kTagMiscFlags) return Field::kUnknown;
     int16_t v = 0;
-    if (tag == kTagStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag == kTagPrecFrom || tag == kTagPrecTo || tag == kTagMiscFlags) {
-      if (!stream.readShort(v)) return false;
-      if (tag == kTagPrecFrom) precFrom_ = v;
-      if (tag == kTagPrecTo) precTo_ = v;
-      if (tag == kTagMiscFlags) miscFlags_ = static_cast<uint16_t>(v);
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-  }
-  settleStatus(*this, st);
-  return true;
+    if (!stream.readShort(v)) return Field::kFailed;
+    if (tag == kTagPrecFrom) precFrom_ = v;
+    if (tag == kTagPrecTo) precTo_ = v;
+    if (tag == kTagMiscFlags) miscFlags_ = static_cast<uint16_t>(v);
+    return Field::kRead;
+  });
 }
 
 bool IntervalConstraint::streamOut(TableStream& stream) const {
@@ -357,26 +347,16 @@ bool IntervalConstraint::streamOut(TableStream& stream) const {
 }
 
 bool IntervalConstraint::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kTagEnd) break;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    if (tag < kTagPrecFrom || tag > kTagMiscFlags) return Field::kUnknown;
     int16_t v = 0;
-    if (tag == kTagStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag >= kTagPrecFrom && tag <= kTagMiscFlags) {
-      if (!stream.readShort(v)) return false;
-      if (tag == kTagPrecFrom) precFrom_ = v;
-      if (tag == kTagPrecTo) precTo_ = v;
-      if (tag == kTagPrecTot) precTot_ = v;
-      if (tag == kTagMiscFlags) miscFlags_ = v;
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-  }
-  settleStatus(*this, st);
-  return true;
+    if (!stream.readShort(v)) return Field::kFailed;
+    if (tag == kTagPrecFrom) precFrom_ = v;
+    if (tag == kTagPrecTo) precTo_ = v;
+    if (tag == kTagPrecTot) precTot_ = v;
+    if (tag == kTagMiscFlags) miscFlags_ = v;
+    return Field::kRead;
+  });
 }
 
 // Number: tag 1 the status; tag 3 a long (type 1, or type 2 below 2^31),
@@ -404,56 +384,46 @@ bool Number::streamOut(TableStream& stream) const {
 }
 
 bool Number::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
     switch (tag) {
-      case kEnd:
-        settleStatus(*this, st);
-        return true;
-      case kTagDatumStatus:
-        if (!readStatusInto(stream, st)) return false;
-        break;
       case 2: {
         int16_t v = 0;
-        if (!stream.readShort(v)) return false;
+        if (!stream.readShort(v)) return Field::kFailed;
         type_ = kTypeLong;
         value_.l = v;
-        break;
+        return Field::kRead;
       }
-      case 3: {
-        int32_t v = 0;
-        if (!stream.readLong(v)) return false;
-        type_ = kTypeLong;
-        value_.l = v;
-        break;
-      }
+      case 3:
       case 6: {
         int32_t v = 0;
-        if (!stream.readLong(v)) return false;
-        type_ = kTypeUnsignedLong;
-        value_.u = static_cast<uint32_t>(v);
-        break;
+        if (!stream.readLong(v)) return Field::kFailed;
+        if (tag == 3) {
+          type_ = kTypeLong;
+          value_.l = v;
+        } else {
+          type_ = kTypeUnsignedLong;
+          value_.u = static_cast<uint32_t>(v);
+        }
+        return Field::kRead;
       }
       case 4: {
         float v = 0;
-        if (!stream.readFloat(v)) return false;
+        if (!stream.readFloat(v)) return Field::kFailed;
         type_ = kTypeDouble;
         value_.d = v;
-        break;
+        return Field::kRead;
       }
       case 5: {
         double v = 0;
-        if (!stream.readDouble(v)) return false;
+        if (!stream.readDouble(v)) return Field::kFailed;
         type_ = kTypeDouble;
         value_.d = v;
-        break;
+        return Field::kRead;
       }
       default:
-        return stream.fail(kXioBadAttribute);
+        return Field::kUnknown;
     }
-  }
+  });
 }
 
 // Decimal: tag 1 the status, tag 2 the encoding bytes; Money adds tag 3,
@@ -494,23 +464,13 @@ bool Decimal::streamOut(TableStream& stream) const {
 }
 
 bool Decimal::streamIn(TableStream& stream) {
-  StatusHolder st;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kEnd) break;
-    if (tag == kTagDatumStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag == 2) {
-      StringHolder bytes;
-      if (!readEncoding(stream, bytes)) return false;
-      takeEncoding(reinterpret_cast<const unsigned char*>(bytes.s), static_cast<int>(bytes.n));
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-  }
-  settleStatus(*this, st);
-  return true;
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    if (tag != 2) return Field::kUnknown;
+    StringHolder bytes;
+    if (!readEncoding(stream, bytes)) return Field::kFailed;
+    takeEncoding(reinterpret_cast<const unsigned char*>(bytes.s), static_cast<int>(bytes.n));
+    return Field::kRead;
+  });
 }
 
 bool Money::streamOut(TableStream& stream) const {
@@ -520,31 +480,24 @@ bool Money::streamOut(TableStream& stream) const {
 }
 
 bool Money::streamIn(TableStream& stream) {
-  StatusHolder st;
   unit_[0] = '\0';
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    if (tag == kEnd) break;
-    if (tag == kTagDatumStatus) {
-      if (!readStatusInto(stream, st)) return false;
-    } else if (tag == 2) {
+  return readDatumBody(stream, *this, [&](uint8_t tag) {
+    if (tag == 2) {
       StringHolder bytes;
-      if (!readEncoding(stream, bytes)) return false;
+      if (!readEncoding(stream, bytes)) return Field::kFailed;
       takeEncoding(reinterpret_cast<const unsigned char*>(bytes.s), static_cast<int>(bytes.n));
-    } else if (tag == 3) {
-      StringHolder unit;
-      if (!stream.readString(unit.s, &unit.n)) return false;
-      if (unit.n > static_cast<uint32_t>(kMaxUnitLength) || std::strlen(unit.s) != unit.n) {
-        return stream.fail(kXioBadAttributeType);
-      }
-      std::memcpy(unit_, unit.s, unit.n + 1);
-    } else {
-      return stream.fail(kXioBadAttribute);
+      return Field::kRead;
     }
-  }
-  settleStatus(*this, st);
-  return true;
+    if (tag != 3) return Field::kUnknown;
+    StringHolder unit;
+    if (!stream.readString(unit.s, &unit.n)) return Field::kFailed;
+    if (unit.n > static_cast<uint32_t>(kMaxUnitLength) || std::strlen(unit.s) != unit.n) {
+      stream.fail(kXioBadAttributeType);
+      return Field::kFailed;
+    }
+    std::memcpy(unit_, unit.s, unit.n + 1);
+    return Field::kRead;
+  });
 }
 
 // DateTime: each field only when it differs from the default value.
@@ -573,7 +526,6 @@ bool DateTime::streamOut(TableStream& stream) const {
 }
 
 bool DateTime::streamIn(TableStream& stream) {
-  StatusHolder st;
   int16_t hours = 0;
   int16_t minutes = 0;
   uint8_t from = kUnitYear;
@@ -581,44 +533,29 @@ bool DateTime::streamIn(TableStream& stream) {
   TimeSpan utc;
   utc.days = kDefaultUtcDays;
   utc.seconds = kDefaultUtcSeconds;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    bool ok = true;
-    switch (tag) {
-      case kEnd:
-        if (!takeStreamed(hours, minutes, from, to, utc)) return stream.fail(kXioBadAttributeType);
-        settleStatus(*this, st);
-        return true;
-      case kTagDatumStatus:
-        ok = readStatusInto(stream, st);
-        break;
-      case 2:
-        ok = stream.readShort(hours);
-        break;
-      case 3:
-        ok = stream.readShort(minutes);
-        break;
-      case 4:
-        ok = stream.readChar(from);
-        break;
-      case 5:
-        ok = stream.readChar(to);
-        break;
-      case 6:
-        ok = stream.readLong(utc.days);
-        break;
-      case 7:
-        ok = stream.readLong(utc.seconds);
-        break;
-      case 8:
-        ok = stream.readLong(utc.microseconds);
-        break;
-      default:
-        return stream.fail(kXioBadAttribute);
-    }
-    if (!ok) return false;
-  }
+  return readDatumBody(
+      stream, *this,
+      [&](uint8_t tag) {
+        switch (tag) {
+          case 2:
+            return fieldRead(stream.readShort(hours));
+          case 3:
+            return fieldRead(stream.readShort(minutes));
+          case 4:
+            return fieldRead(stream.readChar(from));
+          case 5:
+            return fieldRead(stream.readChar(to));
+          case 6:
+            return fieldRead(stream.readLong(utc.days));
+          case 7:
+            return fieldRead(stream.readLong(utc.seconds));
+          case 8:
+            return fieldRead(stream.readLong(utc.microseconds));
+          default:
+            return Field::kUnknown;
+        }
+      },
+      [&] { return takeStreamed(hours, minutes, from, to, utc); });
 }
 
 // Interval: the qualifier when it is not day to second (or its digits are
@@ -648,40 +585,22 @@ bool Interval::streamOut(TableStream& stream) const {
 }
 
 bool Interval::streamIn(TableStream& stream) {
-  StatusHolder st;
   uint8_t from = kUnitDay;
   uint8_t to = kUnitSecond;
   int16_t tot = kDefaultIntervalDigits;
   int32_t values[8] = {};
   uint8_t negative = 0;
-  for (;;) {
-    uint8_t tag = 0;
-    if (!stream.readTag(tag)) return false;
-    bool ok = true;
-    if (tag == kEnd) {
-      if (!takeStreamed(from, to, tot, values, negative != 0)) {
-        return stream.fail(kXioBadAttributeType);
-      }
-      settleStatus(*this, st);
-      return true;
-    }
-    if (tag == kTagDatumStatus) {
-      ok = readStatusInto(stream, st);
-    } else if (tag == 2) {
-      ok = stream.readChar(from);
-    } else if (tag == 3) {
-      ok = stream.readChar(to);
-    } else if (tag == 4) {
-      ok = stream.readShort(tot);
-    } else if (tag >= 5 && tag <= 11) {
-      ok = stream.readLong(values[kUnitYear + (tag - 5)]);
-    } else if (tag == 12) {
-      ok = stream.readChar(negative);
-    } else {
-      return stream.fail(kXioBadAttribute);
-    }
-    if (!ok) return false;
-  }
+  return readDatumBody(
+      stream, *this,
+      [&](uint8_t tag) {
+        if (tag == 2) return fieldRead(stream.readChar(from));
+        if (tag == 3) return fieldRead(stream.readChar(to));
+        if (tag == 4) return fieldRead(stream.readShort(tot));
+        if (tag >= 5 && tag <= 11) return fieldRead(stream.readLong(values[kUnitYear + (tag - 5)]));
+        if (tag == 12) return fieldRead(stream.readChar(negative));
+        return Field::kUnknown;
+      },
+      [&] { return takeStreamed(from, to, tot, values, negative != 0); });
 }
 
 // The nil value.
