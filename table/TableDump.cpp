@@ -167,19 +167,19 @@ struct Writer {
     const char* p = s;
     for (; *p != '\0'; ++p) {
       unsigned char c = static_cast<unsigned char>(*p);
-      if (unsafe[c] && (c != '/' || p[1] == '*')) return false;
+      if (unsafe[c] || (c == '/' && p[1] == '*')) return false;
     }
     return !isBlank(s[0]) && !isBlank(p[-1]);
   }
 
-  // The bytes plain() refuses ('/' only before a '*'), looked up rather than
+  // The bytes plain() refuses wherever they stand, looked up rather than
   // compared one by one: every date and decimal cell goes through it.
   bool unsafe[256] = {};
   bool unsafeMade = false;
   void makeUnsafe() {
     for (int c = 0; c < 256; ++c) unsafe[c] = c < 0x20 || c >= 0x7F;
     for (char c : {format.colSep, format.rowSep, format.quote, format.escape, '"', '\'', '(', ')',
-                   ';', ',', '{', '}', '/'})
+                   ';', ',', '{', '}'})
       unsafe[static_cast<unsigned char>(c)] = true;
     unsafeMade = true;
   }
